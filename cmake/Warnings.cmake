@@ -1,0 +1,15 @@
+# Warnings for every target of the project, fatal unless KORVAX_WERROR is off.
+add_library(korvax_warnings INTERFACE)
+if(MSVC)
+    target_compile_options(korvax_warnings INTERFACE /W4 $<$<BOOL:${KORVAX_WERROR}>:/WX>)
+else()
+    target_compile_options(korvax_warnings INTERFACE
+        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+        -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual
+        $<$<BOOL:${KORVAX_WERROR}>:-Werror>)
+endif()
+
+if(KORVAX_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// The player file stores one byte per character. These functions convert
+// between the editor's UTF-16 text and those bytes. On Windows the table is
+// the system's ANSI code page; elsewhere it is Windows-1252 with its five
+// undefined bytes mapped to the C1 controls of the same number, so that
+// every byte 1..255 maps one to one onto a character and back.
+
+// Thrown when a text holds a character that has no single-byte code.
+class UnencodableCharacterError : public std::runtime_error
+{
+public:
+    explicit UnencodableCharacterError(char16_t character);
+    char16_t character() const { return m_character; }
+
+private:
+    char16_t m_character;
+};
+
+// The character that byte b stands for; byte 0 gives U+0000.
+char16_t CharacterForByte(unsigned char b);
+
+// The byte of character c, or nothing when the code page lacks it.
+std::optional<unsigned char> ByteForCharacter(char16_t c);
+
+// Converts a whole text; throws UnencodableCharacterError on the first
+// character without a byte, before anything else happens.
+std::string EncodeText(std::u16string_view text);
+
+std::u16string DecodeBytes(std::string_view bytes);
+
+// "U+00E9 'é'" style description for messages.
+std::string DescribeCharacter(char16_t c);

@@ -1,0 +1,97 @@
+#include "playerfile.h"
+
+#include <algorithm>
+
+using namespace PlayerLayout;
+
+std::string PlayerFilePath(const std::string &gameFolder)
+{
+#ifdef _WIN32
+    return gameFolder + "\\kvxplr.sav";
+#else
+    return gameFolder + "/kvxplr.sav";
+#endif
+}
+
+std::u16string PadMacro(std::u16string text)
+{
+    if (text.size() < MacroFieldSize)
+        text.resize(MacroFieldSize, u'\0');
+    return text;
+}
+
+PlayerFileReader::PlayerFileReader(const std::string &path) : m_file(path, RawFile::Mode::Read) {}
+
+std::optional<std::u16string> PlayerFileReader::ReadPlayerName(std::int16_t slot) const
+{
+    if (!IsSlot(slot))
+        return std::nullopt;
+    // No bound but the zero byte and the end of the file: read in chunks.
+    std::string bytes;
+    char chunk[64];
+    std::uint64_t offset = NameAt(slot);
+    for (;;) {
+        const std::size_t got = m_file.readAt(offset, chunk, sizeof chunk);
+        const char *begin = chunk;
+        const char *end = begin + got;
+        const char *zero = std::find(begin, end, '\0');
+        bytes.append(begin, zero);
+        if (zero != end || got < sizeof chunk)
+            break;
+        offset += got;
+    }
+    return DecodeBytes(bytes);
+}
+
+std::optional<MacroTexts> PlayerFileReader::ReadPlayerMacros(std::int16_t slot) const
+{
+    if (!IsSlot(slot))
+        return std::nullopt;
+    // The ten fields are contiguous: one read fetches them all.
+    std::array<char, MacroFieldSize * MacroCount> block{};
+    const std::size_t got = m_file.readAt(MacroAt(slot, 0), block.data(), block.size());
+    MacroTexts texts;
+    for (std::size_t k = 0; k < MacroCount; ++k) {
+        const std::size_t start = k * MacroFieldSize;
+        const std::size_t available = got > start ? std::min(got - start, MacroReadSize) : 0;
+        const char *field = block.data() + start;
+        const char *end = std::find(field, field + available, '\0');
+        texts[k] = DecodeBytes(std::string_view(field, static_cast<std::size_t>(end - field)));
+    }
+    return texts;
+}
+
+PlayerFileWriter::PlayerFileWriter(const std::string &path) : m_file(path, RawFile::Mode::Write) {}
+
+void PlayerFileWriter::WritePlayerName(std::int16_t slot, std::u16string_view text)
+{
+    if (!IsSlot(slot))
+        return;
+    std::string bytes = EncodeText(text.substr(0, NameMaxLength));
+    bytes.append(2, '\0');
+    writeRange(NameAt(slot), bytes);
+}
+
+void PlayerFileWriter::WritePlayerMacros(std::int16_t slot, const MacroTexts &texts)
+{
+    if (!IsSlot(slot))
+        return;
+    std::string bytes;
+    bytes.reserve(MacroFieldSize * MacroCount);
+    for (const auto &text : texts)
+        bytes += EncodeText(PadMacro(text.substr(0, MacroMaxLength)));
+    writeRange(MacroAt(slot, 0), bytes);
+}
+
+void PlayerFileWriter::writeRange(std::uint64_t offset, const std::string &bytes)
+{
+    const std::uint64_t needed = offset + bytes.size();
+    const std::uint64_t length = m_file.size();
+    if (needed > length)
+        throw PlayerFileError("Refusing to write", m_file.path(),
+                              "the file is " + std::to_string(length) + " bytes long, but " +
+                                  std::to_string(needed) +
+                                  " bytes are needed; it is not a complete player file");
+    m_file.writeAt(offset, bytes.data(), bytes.size());
+    m_file.sync();
+}

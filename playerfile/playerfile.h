@@ -1,0 +1,84 @@
+#pragma once
+
+#include "codepage.h"
+#include "rawfile.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Layout of the game's player file kvxplr.sav: four slots, each with a name
+// and ten macro texts at fixed offsets. Every byte outside those fields is
+// the game's and is never read or written.
+namespace PlayerLayout {
+constexpr int SlotCount = 4;
+constexpr int MacroCount = 10;
+constexpr std::uint64_t SlotStride = 25948;
+constexpr std::uint64_t NameOffset = 20;
+constexpr std::uint64_t MacroOffset = NameOffset + 8400;
+constexpr std::size_t MacroFieldSize = 40;
+constexpr std::size_t MacroReadSize = 39; // the field's last byte is written, never read
+constexpr std::size_t NameMaxLength = 15;
+constexpr std::size_t MacroMaxLength = 40;
+
+constexpr bool IsSlot(std::int16_t slot)
+{
+    return slot >= 0 && slot < SlotCount;
+}
+constexpr std::uint64_t NameAt(std::int16_t slot)
+{
+    return NameOffset + SlotStride * std::uint64_t(slot);
+}
+constexpr std::uint64_t MacroAt(std::int16_t slot, int k)
+{
+    return MacroOffset + SlotStride * std::uint64_t(slot) + MacroFieldSize * std::uint64_t(k);
+}
+} // namespace PlayerLayout
+
+using MacroTexts = std::array<std::u16string, PlayerLayout::MacroCount>;
+
+// The file's path inside a game folder: the folder text exactly as given,
+// the platform's separator, then the file name.
+std::string PlayerFilePath(const std::string &gameFolder);
+
+// The text padded with zero characters to 40; longer texts come back as they are.
+std::u16string PadMacro(std::u16string text);
+
+// An opening of the player file for reading. Reads go to the disk each time.
+class PlayerFileReader
+{
+public:
+    explicit PlayerFileReader(const std::string &path);
+
+    // Nothing for a slot outside 0..3. A name runs to its first zero byte or
+    // to the end of the file.
+    std::optional<std::u16string> ReadPlayerName(std::int16_t slot) const;
+    // Each macro is the first 39 bytes of its field up to the first zero byte,
+    // or up to the end of the file.
+    std::optional<MacroTexts> ReadPlayerMacros(std::int16_t slot) const;
+
+private:
+    RawFile m_file;
+};
+
+// An opening of the player file for writing: the existing file, never
+// created, truncated or lengthened. Each write is one positioned write of
+// the whole field range, flushed to disk before it returns. A text that the
+// code page cannot hold, or a field reaching past the end of the file, is
+// refused before any byte is written.
+class PlayerFileWriter
+{
+public:
+    explicit PlayerFileWriter(const std::string &path);
+
+    // Writes at most 15 characters and two zero bytes.
+    void WritePlayerName(std::int16_t slot, std::u16string_view text);
+    // Writes the ten 40-byte fields; a text over 40 characters is cut at 40.
+    void WritePlayerMacros(std::int16_t slot, const MacroTexts &texts);
+
+private:
+    void writeRange(std::uint64_t offset, const std::string &bytes);
+
+    RawFile m_file;
+};

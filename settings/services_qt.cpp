@@ -1,0 +1,24 @@
+// The folder dialog and the browser through Qt, on systems where the
+// Windows shell is not there.
+#include "systemservices.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QUrl>
+#include <QWidget>
+
+std::string BrowseForFolder(NativeWindow owner, const std::string &title)
+{
+    QWidget *parent = owner ? QWidget::find(static_cast<WId>(owner)) : nullptr;
+    const QString folder = QFileDialog::getExistingDirectory(parent, QString::fromLocal8Bit(title),
+                                                             QString(), QFileDialog::ShowDirsOnly);
+    // The path's own file-name bytes, so a folder with non-ASCII characters
+    // round-trips through the settings file exactly.
+    return QFile::encodeName(folder).toStdString();
+}
+
+void OpenWebAddress()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(MakersWebAddress)));
+}

@@ -1,0 +1,52 @@
+// The single-byte code page of player names and macros.
+#include "check.h"
+#include "codepage.h"
+
+TEST_CASE("every byte 1..255 maps to one character and back")
+{
+    std::u16string seen;
+    for (int b = 1; b < 256; ++b) {
+        const char16_t c = CharacterForByte(static_cast<unsigned char>(b));
+        CHECK(c != 0);
+        CHECK(seen.find(c) == std::u16string::npos);
+        seen.push_back(c);
+        CHECK_EQ(int(*ByteForCharacter(c)), b);
+    }
+}
+
+TEST_CASE("any byte string round-trips")
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    CHECK_EQ(EncodeText(DecodeBytes(all)), all);
+}
+
+#ifndef _WIN32
+TEST_CASE("Windows-1252 where it differs from Latin-1, and its five undefined bytes")
+{
+    CHECK_EQ(CharacterForByte(0x80), u'\u20AC');
+    CHECK_EQ(CharacterForByte(0x8A), u'\u0160');
+    CHECK_EQ(CharacterForByte(0x9F), u'\u0178');
+    for (const int b : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        CHECK_EQ(int(CharacterForByte(static_cast<unsigned char>(b))), b);
+    CHECK_EQ(CharacterForByte(0xE9), u'\u00E9');
+    // U+0080 is not in Windows-1252: byte 0x80 is the euro sign.
+    CHECK(!ByteForCharacter(u'\u0080'));
+}
+#endif
+
+TEST_CASE("a character outside the code page is refused and named")
+{
+    CHECK(!ByteForCharacter(u'\u4E2D'));
+    try {
+        EncodeText(u"ok\u4E2D");
+        check::fail(__FILE__, __LINE__, "not refused");
+    } catch (const UnencodableCharacterError &e) {
+        CHECK_EQ(e.character(), u'\u4E2D');
+        CHECK(std::string(e.what()).find("U+4E2D") != std::string::npos);
+    }
+    CHECK_THROWS(EncodeText(std::u16string(1, char16_t(0xD800))), UnencodableCharacterError);
+}
+
+CHECK_MAIN

@@ -1,0 +1,17 @@
+// Writes the synthetic player file kvxplr.sav into the folder given.
+#include "samplesave.h"
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    if (!SampleSave::WriteTo(argv[1])) {
+        std::fprintf(stderr, "%s: cannot write %s/kvxplr.sav\n", argv[0], argv[1]);
+        return 1;
+    }
+    return 0;
+}
