@@ -2,8 +2,10 @@
 // and writer, and the game's registry entry from a Wine prefix.
 #include "inifile.h"
 #include "systemservices.h"
+#include "wineregistry.h"
 
 #include <climits>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -21,6 +23,13 @@ void WriteProfileString(const std::string &fileName, const std::string &section,
 
 std::string GameFolderFromRegistry()
 {
+    // The prefix Wine itself would use: WINEPREFIX, else ~/.wine.
+    const char *prefix = std::getenv("WINEPREFIX");
+    if (prefix && *prefix)
+        return GameFolderFromWinePrefix(prefix);
+    const char *home = std::getenv("HOME");
+    if (home && *home)
+        return GameFolderFromWinePrefix(std::string(home) + "/.wine");
     return {};
 }
 

@@ -1,0 +1,377 @@
+#include "wineregistry.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view FileHeader = "WINE REGISTRY Version 2";
+constexpr const char *AppPathsKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
+constexpr const char *Wow64AppPathsKey =
+    "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameIgnoringCase(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
+
+// The control character that a letter escape such as \n stands for, or 0.
+char letterEscape(char c)
+{
+    constexpr std::string_view letters = "abefnrtv";
+    constexpr std::string_view codes = "\a\b\x1B\f\n\r\t\v";
+    const std::size_t at = letters.find(c);
+    return at == std::string_view::npos ? '\0' : codes[at];
+}
+
+bool isAsciiLetter(char c)
+{
+    return asciiLower(c) >= 'a' && asciiLower(c) <= 'z';
+}
+
+bool isOctalDigit(char c)
+{
+    return c >= '0' && c <= '7';
+}
+
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+void skipSpaces(std::string_view &text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+}
+
+bool consume(std::string_view &text, std::string_view prefix)
+{
+    if (!text.starts_with(prefix))
+        return false;
+    text.remove_prefix(prefix.size());
+    return true;
+}
+
+// Collects a decoded text as UTF-8: escapes give UTF-16 code units (pairs of
+// surrogates are joined), other bytes of the file pass through unchanged.
+class Utf8Text
+{
+public:
+    void addUnit(std::uint32_t unit)
+    {
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (m_highSurrogate) {
+            if (!low)
+                m_broken = true;
+            else
+                addCodePoint(0x10000 + ((m_highSurrogate - 0xD800) << 10) + (unit - 0xDC00));
+            m_highSurrogate = 0;
+        } else if (high) {
+            m_highSurrogate = unit;
+        } else if (low) {
+            m_broken = true;
+        } else {
+            addCodePoint(unit);
+        }
+    }
+
+    void addByte(char c)
+    {
+        if (m_highSurrogate)
+            m_broken = true;
+        m_highSurrogate = 0;
+        m_text.push_back(c);
+    }
+
+    // The text, or nothing when it holds a surrogate without its partner.
+    std::optional<std::string> result() const
+    {
+        if (m_broken || m_highSurrogate)
+            return std::nullopt;
+        return m_text;
+    }
+
+private:
+    void addCodePoint(std::uint32_t cp)
+    {
+        const auto byte = [this](std::uint32_t b) { m_text.push_back(static_cast<char>(b)); };
+        if (cp < 0x80) {
+            byte(cp);
+        } else if (cp < 0x800) {
+            byte(0xC0 | (cp >> 6));
+            byte(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            byte(0xE0 | (cp >> 12));
+            byte(0x80 | ((cp >> 6) & 0x3F));
+            byte(0x80 | (cp & 0x3F));
+        } else {
+            byte(0xF0 | (cp >> 18));
+            byte(0x80 | ((cp >> 12) & 0x3F));
+            byte(0x80 | ((cp >> 6) & 0x3F));
+            byte(0x80 | (cp & 0x3F));
+        }
+    }
+
+    std::string m_text;
+    std::uint32_t m_highSurrogate = 0;
+    bool m_broken = false;
+};
+
+// Decodes an escaped text up to the first unescaped `end` and consumes it
+// with that character. Nothing when the text has no end or a bad escape.
+std::optional<std::string> readEscaped(std::string_view &text, char end)
+{
+    Utf8Text out;
+    std::size_t i = 0;
+    while (i < text.size() && text[i] != end) {
+        if (text[i] != '\\') {
+            out.addByte(text[i++]);
+            continue;
+        }
+        if (++i == text.size())
+            return std::nullopt;
+        const char c = text[i++];
+        if (const char code = letterEscape(c)) {
+            out.addUnit(static_cast<unsigned char>(code));
+        } else if (c == 'x') {
+            // One to four hex digits; Wine pads to four when a hex digit follows.
+            std::uint32_t unit = 0;
+            int digits = 0;
+            for (; digits < 4 && i < text.size() && hexDigitValue(text[i]) >= 0; ++digits)
+                unit = unit * 16 + static_cast<std::uint32_t>(hexDigitValue(text[i++]));
+            if (digits == 0)
+                return std::nullopt;
+            out.addUnit(unit);
+        } else if (isOctalDigit(c)) {
+            std::uint32_t unit = static_cast<std::uint32_t>(c - '0');
+            for (int digits = 1; digits < 3 && i < text.size() && isOctalDigit(text[i]); ++digits)
+                unit = unit * 8 + static_cast<std::uint32_t>(text[i++] - '0');
+            out.addUnit(unit);
+        } else {
+            out.addByte(c); // \\, \" and \] stand for the character itself
+        }
+    }
+    if (i == text.size())
+        return std::nullopt;
+    text.remove_prefix(i + 1);
+    return out.result();
+}
+
+// A key line without its leading '[': the key's path, or nothing.
+std::optional<std::string> parseKeyLine(std::string_view line)
+{
+    return readEscaped(line, ']');
+}
+
+// A value line: its name and, for a readable plain string, its text.
+std::optional<WineRegistryValue> parseValueLine(std::string_view line)
+{
+    WineRegistryValue value;
+    if (!consume(line, "@")) {
+        if (!consume(line, "\""))
+            return std::nullopt;
+        auto name = readEscaped(line, '"');
+        if (!name)
+            return std::nullopt;
+        value.name = std::move(*name);
+    }
+    skipSpaces(line);
+    if (!consume(line, "="))
+        return std::nullopt;
+    skipSpaces(line);
+    // Only REG_SZ written as a string is taken; Wine writes a plain string
+    // bare and accepts "str:" for it. Every other type yields no text.
+    if (consume(line, "\"") || consume(line, "str:\""))
+        value.text = readEscaped(line, '"');
+    return value;
+}
+
+std::string readRegularFile(const std::string &path)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(path, error))
+        return {};
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The path's folder names below the drive, with "." and ".." applied as
+// Windows does (never above the drive's root).
+std::vector<std::string> folderNames(std::string_view path)
+{
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t stop = std::min(path.find_first_of("\\/", start), path.size());
+        const std::string_view name = path.substr(start, stop - start);
+        if (name == "..") {
+            if (!names.empty())
+                names.pop_back();
+        } else if (!name.empty() && name != ".") {
+            names.emplace_back(name);
+        }
+        start = stop + 1;
+    }
+    return names;
+}
+
+// The real path of the entry `name` in `folder`: the exact name if it exists,
+// else the first (in byte order) that matches without regard to case.
+std::optional<fs::path> findEntry(const fs::path &folder, const std::string &name)
+{
+    std::error_code error;
+    std::optional<fs::path> found;
+    if (fs::exists(folder / name, error)) {
+        found = folder / name;
+    } else {
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            const fs::path entry = it->path();
+            if (sameIgnoringCase(entry.filename().string(), name) && fs::exists(entry, error) &&
+                (!found || entry.filename() < found->filename()))
+                found = entry;
+        }
+    }
+    if (!found)
+        return std::nullopt;
+    fs::path real = fs::canonical(*found, error);
+    if (error)
+        return std::nullopt;
+    return real;
+}
+
+bool isSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+} // namespace
+
+std::vector<WineRegistryKey> ParseWineRegistry(std::string_view text)
+{
+    std::vector<WineRegistryKey> keys;
+    bool haveKey = false; // false after a key line that could not be read
+    bool firstLine = true;
+    while (!text.empty()) {
+        const std::size_t newline = text.find('\n');
+        std::string_view line = text.substr(0, newline);
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (firstLine) {
+            if (line != FileHeader)
+                return {};
+            firstLine = false;
+            continue;
+        }
+        skipSpaces(line);
+        if (consume(line, "[")) {
+            auto path = parseKeyLine(line);
+            haveKey = path.has_value();
+            if (haveKey)
+                keys.push_back({std::move(*path), {}});
+        } else if (haveKey && (line.starts_with('"') || line.starts_with('@'))) {
+            if (auto value = parseValueLine(line))
+                keys.back().values.push_back(std::move(*value));
+        }
+        // Comments (;), options (#), hex continuations and anything else: skipped.
+    }
+    return keys;
+}
+
+std::optional<std::string> FindWineRegistryString(const std::vector<WineRegistryKey> &keys,
+                                                  std::string_view keyPath,
+                                                  std::string_view valueName)
+{
+    std::optional<std::string> found;
+    for (const WineRegistryKey &key : keys) {
+        if (!sameIgnoringCase(key.path, keyPath))
+            continue;
+        for (const WineRegistryValue &value : key.values) {
+            if (sameIgnoringCase(value.name, valueName))
+                found = value.text;
+        }
+    }
+    return found;
+}
+
+std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
+                                                  std::string_view keyPath,
+                                                  std::string_view valueName)
+{
+    return FindWineRegistryString(ParseWineRegistry(readRegularFile(regFile)), keyPath, valueName);
+}
+
+std::string MapWineWindowsPath(const std::string &prefix, std::string_view windowsPath)
+{
+    // Only absolute paths on a drive: "X:\..." (UNC, device and relative
+    // paths have no place in the prefix).
+    const bool onDrive = windowsPath.size() >= 3 && isAsciiLetter(windowsPath[0]) &&
+                         windowsPath[1] == ':' && isSeparator(windowsPath[2]);
+    if (prefix.empty() || !onDrive || windowsPath.find('\0') != std::string_view::npos)
+        return {};
+
+    std::error_code error;
+    const std::string drive{asciiLower(windowsPath[0]), ':'};
+    fs::path folder = fs::canonical(fs::path(prefix) / "dosdevices" / drive, error);
+    if (error || !fs::is_directory(folder, error))
+        return {};
+
+    bool exists = true;
+    for (const std::string &name : folderNames(windowsPath.substr(3))) {
+        if (exists) {
+            if (auto entry = findEntry(folder, name)) {
+                folder = std::move(*entry);
+                continue;
+            }
+            exists = false;
+        }
+        folder /= name;
+    }
+
+    std::string result = folder.string();
+    if (isSeparator(windowsPath.back()) && !result.ends_with('/'))
+        result += '/';
+    return result;
+}
+
+std::string GameFolderFromWinePrefix(const std::string &prefix)
+{
+    if (prefix.empty())
+        return {};
+    try {
+        const auto keys = ParseWineRegistry(readRegularFile(prefix + "/system.reg"));
+        // The 64-bit view first; a 32-bit installer writes below Wow6432Node.
+        for (const char *key : {AppPathsKey, Wow64AppPathsKey}) {
+            const auto value = FindWineRegistryString(keys, key, "Path");
+            if (!value || value->empty())
+                continue;
+            std::string folder = MapWineWindowsPath(prefix, *value);
+            if (!folder.empty())
+                return folder;
+        }
+    } catch (const std::exception &) {
+        // Out of memory or a file system fault: the next source is asked.
+    }
+    return {};
+}

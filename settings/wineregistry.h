@@ -1,0 +1,57 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Reading Wine's registry files (system.reg, user.reg) and mapping the
+// Windows paths found there onto this system, so the game's registry entry
+// can be found in the Wine prefix it was installed into.
+//
+// Texts are UTF-8: Wine keeps names in UTF-16 and writes every character
+// above 127 as a \x escape, which is decoded here. Names are compared
+// without regard to the case of ASCII letters.
+
+struct WineRegistryValue
+{
+    std::string name;                // "" for the default value (@)
+    std::optional<std::string> text; // set for a readable plain string (REG_SZ) only
+};
+
+struct WineRegistryKey
+{
+    std::string path; // relative to the file's root, components joined by one backslash
+    std::vector<WineRegistryValue> values;
+};
+
+// Every key of a registry file's text, in file order. A text whose first
+// line is not "WINE REGISTRY Version 2" has no keys. Lines that cannot be
+// read are skipped; values after a broken key line belong to no key.
+std::vector<WineRegistryKey> ParseWineRegistry(std::string_view text);
+
+// The plain string value valueName ("" for the default value) of the key
+// keyPath (e.g. "Software\\Microsoft"), or nothing. The last assignment in
+// the file counts, as when Wine loads it.
+std::optional<std::string> FindWineRegistryString(const std::vector<WineRegistryKey> &keys,
+                                                  std::string_view keyPath,
+                                                  std::string_view valueName);
+
+// The same, read from the file regFile; nothing when it cannot be read.
+std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
+                                                  std::string_view keyPath,
+                                                  std::string_view valueName);
+
+// The folder of this system that the Windows path names inside the prefix:
+// "C:\Games\KORVAX" becomes "<prefix>/dosdevices/c:/Games/KORVAX" with the
+// drive link and every existing folder resolved to its real path, each
+// folder name matched without regard to case as Wine does. Folders that do
+// not exist yet are kept by name. A trailing separator is kept. The empty
+// text when the path cannot be mapped: no link for its drive, a UNC or
+// device path, a relative path.
+std::string MapWineWindowsPath(const std::string &prefix, std::string_view windowsPath);
+
+// The game's folder recorded in the prefix's system.reg under its App Paths
+// entry (the 64-bit view first, then Wow6432Node), mapped onto this system;
+// the empty text when there is none. Never throws.
+std::string GameFolderFromWinePrefix(const std::string &prefix);
