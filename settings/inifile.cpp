@@ -1,14 +1,380 @@
+// A small INI reader and writer that behaves like Windows' profile-string
+// calls. The file is split into lines once; reading looks a key up in those
+// lines, writing edits them and saves the result without disturbing any other
+// byte of the file.
 #include "inifile.h"
 
-// Placeholder until the portable reader and writer land.
-std::string IniReadString(const std::string &, const std::string &, const std::string &,
-                          const std::string &defaultValue)
+#include <cstddef>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The read buffer of the Windows call holds 255 characters with its zero.
+constexpr std::size_t MaxValueLength = 254;
+
+// Files written by Windows use CRLF; so do new files and files that have no
+// line end yet.
+constexpr std::string_view DefaultLineEnd = "\r\n";
+
+struct IniLine
 {
-    return defaultValue;
+    enum class Kind { Other, Section, Key };
+
+    std::string text; // the line without its line end
+    std::string end;  // "\r\n", "\n", "\r", or "" for a last line without one
+    Kind kind = Kind::Other;
+    std::string name; // section or key name, blanks trimmed
+};
+
+struct IniDocument
+{
+    std::vector<IniLine> lines;
+    std::string lineEnd; // the file's own line end, used for new lines
+};
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
 }
 
-bool IniWriteString(const std::string &, const std::string &, const std::string &,
-                    const std::string &)
+std::string_view trimmed(std::string_view s)
 {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+void classify(IniLine &line)
+{
+    const std::string_view text = trimmed(line.text);
+    if (text.empty() || text.front() == ';')
+        return;
+    if (text.front() == '[') {
+        // The name ends at the first ']' and anything after it is ignored. A
+        // '[' line without any ']' is neither a section nor a key; the keys
+        // below it stay in the section above, as Windows reads them.
+        const auto close = text.find(']');
+        if (close != std::string_view::npos) {
+            line.kind = IniLine::Kind::Section;
+            line.name = trimmed(text.substr(1, close - 1));
+        }
+        return;
+    }
+    const auto equals = text.find('=');
+    if (equals != std::string_view::npos) {
+        line.kind = IniLine::Kind::Key;
+        line.name = trimmed(text.substr(0, equals));
+    }
+}
+
+IniDocument parse(const std::string &bytes)
+{
+    IniDocument doc;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const auto stop = bytes.find_first_of("\r\n", start);
+        IniLine line;
+        if (stop == std::string::npos) {
+            line.text = bytes.substr(start);
+            start = bytes.size();
+        } else {
+            const std::size_t endLength =
+                bytes[stop] == '\r' && stop + 1 < bytes.size() && bytes[stop + 1] == '\n' ? 2 : 1;
+            line.text = bytes.substr(start, stop - start);
+            line.end = bytes.substr(stop, endLength);
+            start = stop + endLength;
+        }
+        if (doc.lineEnd.empty())
+            doc.lineEnd = line.end;
+        classify(line);
+        doc.lines.push_back(std::move(line));
+    }
+    if (doc.lineEnd.empty())
+        doc.lineEnd = DefaultLineEnd;
+    return doc;
+}
+
+std::string serialize(const IniDocument &doc)
+{
+    std::string bytes;
+    for (const auto &line : doc.lines)
+        bytes += line.text + line.end;
+    return bytes;
+}
+
+// The index of the first header of the section, or none.
+std::optional<std::size_t> findSection(const IniDocument &doc, std::string_view section)
+{
+    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
+        const auto &line = doc.lines[i];
+        if (line.kind == IniLine::Kind::Section && sameName(line.name, section))
+            return i;
+    }
+    return std::nullopt;
+}
+
+// One past the last line of the section whose header is at `header`.
+std::size_t sectionEnd(const IniDocument &doc, std::size_t header)
+{
+    std::size_t i = header + 1;
+    while (i < doc.lines.size() && doc.lines[i].kind != IniLine::Kind::Section)
+        ++i;
+    return i;
+}
+
+std::optional<std::size_t> findKey(const IniDocument &doc, std::size_t header, std::string_view key)
+{
+    for (std::size_t i = header + 1; i < sectionEnd(doc, header); ++i) {
+        const auto &line = doc.lines[i];
+        if (line.kind == IniLine::Kind::Key && sameName(line.name, key))
+            return i;
+    }
+    return std::nullopt;
+}
+
+// The value as Windows hands it out: blanks trimmed, one pair of matching
+// quotes removed, cut at a zero byte as a C string would be.
+std::string valueOf(const IniLine &line)
+{
+    std::string_view value = trimmed(std::string_view(line.text).substr(line.text.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return std::string(value.substr(0, value.find('\0')));
+}
+
+std::optional<std::string> readFile(const fs::path &path)
+{
+    std::error_code error;
+    if (fs::is_directory(path, error))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+// Puts `text` as a new line before index `at`, ending the line above first
+// when it was the file's last line without a line end.
+void insertLine(IniDocument &doc, std::size_t at, std::string text)
+{
+    if (at > 0 && doc.lines[at - 1].end.empty())
+        doc.lines[at - 1].end = doc.lineEnd;
+    IniLine line;
+    line.text = std::move(text);
+    line.end = doc.lineEnd;
+    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+}
+
+void setValue(IniDocument &doc, const std::string &section, const std::string &key,
+              const std::string &value)
+{
+    const auto header = findSection(doc, section);
+    if (!header) {
+        // No blank line before the new section, like the Windows call.
+        insertLine(doc, doc.lines.size(), "[" + section + "]");
+        insertLine(doc, doc.lines.size(), key + "=" + value);
+        return;
+    }
+    if (const auto found = findKey(doc, *header, key)) {
+        // Everything up to the '=' stays as the user or Windows wrote it.
+        auto &line = doc.lines[*found];
+        line.text = line.text.substr(0, line.text.find('=') + 1) + value;
+        return;
+    }
+    std::size_t after = *header;
+    for (std::size_t i = *header + 1; i < sectionEnd(doc, *header); ++i) {
+        if (doc.lines[i].kind == IniLine::Kind::Key)
+            after = i;
+    }
+    insertLine(doc, after + 1, key + "=" + value);
+}
+
+bool hasLineBreakOrZero(std::string_view s)
+{
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// A name that would not read back as itself, or would break the file's
+// structure, is refused rather than written.
+bool isWritableName(std::string_view name, std::string_view forbidden)
+{
+    return !name.empty() && !isBlank(name.front()) && !isBlank(name.back()) &&
+           !hasLineBreakOrZero(name) && name.find_first_of(forbidden) == std::string_view::npos;
+}
+
+bool isWritableKey(std::string_view key)
+{
+    return isWritableName(key, "=") && key.front() != ';' && key.front() != '[';
+}
+
+bool writeBytes(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+enum class Saved { Yes, NoTemporary, Failed };
+
+// Writes a temporary file beside the target and renames it over the target,
+// so that the target is either the old file or the new one, never a part.
+Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
+{
+    std::random_device random;
+    std::error_code error;
+    fs::path temporary;
+    for (int attempt = 0; attempt < 8 && temporary.empty(); ++attempt) {
+        auto candidate = target;
+        candidate += ".~" + std::to_string(random() % 100000000u);
+        if (!fs::exists(candidate, error) && !error)
+            temporary = candidate;
+    }
+    if (temporary.empty())
+        return Saved::NoTemporary;
+    std::ofstream out(temporary, std::ios::binary);
+    if (!out)
+        return Saved::NoTemporary;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (out.fail()) {
+        fs::remove(temporary, error);
+        return Saved::Failed;
+    }
+    const auto status = fs::status(target, error);
+    if (!error && fs::exists(status))
+        fs::permissions(temporary, status.permissions(), fs::perm_options::replace, error);
+    fs::rename(temporary, target, error);
+    if (error) {
+        fs::remove(temporary, error);
+        return Saved::NoTemporary;
+    }
+    return Saved::Yes;
+}
+
+// For a folder that takes no new files but holds a writable settings file.
+bool writeInPlace(const fs::path &target, const std::string &bytes, bool existed)
+{
+    if (writeBytes(target, bytes))
+        return true;
+    std::error_code error;
+    if (!existed)
+        fs::remove(target, error);
     return false;
+}
+
+bool save(const fs::path &target, const std::string &bytes, bool existed)
+{
+    if (existed) {
+        // A settings file the user made read-only stays unchanged, although
+        // the rename could replace it.
+        std::ofstream writable(target, std::ios::binary | std::ios::app);
+        if (!writable)
+            return false;
+    }
+    switch (replaceThroughTemporary(target, bytes)) {
+    case Saved::Yes:
+        return true;
+    case Saved::Failed: // the disk took no new bytes: keep the old file
+        return false;
+    case Saved::NoTemporary:
+        break;
+    }
+    return writeInPlace(target, bytes, existed);
+}
+
+// A link to the settings file stays a link: its target is rewritten.
+fs::path resolvedTarget(const std::string &fileName)
+{
+    const fs::path path(fileName);
+    std::error_code error;
+    if (fs::is_symlink(path, error)) {
+        auto target = fs::weakly_canonical(path, error);
+        if (!error)
+            return target;
+    }
+    return path;
+}
+
+} // namespace
+
+std::string IniReadString(const std::string &fileName, const std::string &section,
+                          const std::string &key, const std::string &defaultValue)
+{
+    // Windows drops trailing spaces from the default.
+    std::string result = defaultValue.substr(0, defaultValue.find_last_not_of(' ') + 1);
+    try {
+        if (const auto bytes = readFile(fs::path(fileName))) {
+            const IniDocument doc = parse(*bytes);
+            if (const auto header = findSection(doc, section)) {
+                if (const auto line = findKey(doc, *header, key))
+                    result = valueOf(doc.lines[*line]);
+            }
+        }
+    } catch (const std::exception &) {
+        // An unusable name or no memory: the caller gets the default.
+    }
+    return result.substr(0, MaxValueLength);
+}
+
+bool IniWriteString(const std::string &fileName, const std::string &section, const std::string &key,
+                    const std::string &value)
+{
+    // A line break in any of the texts would add lines of its own to the file.
+    if (!isWritableName(section, "]") || !isWritableKey(key) || hasLineBreakOrZero(value))
+        return false;
+    try {
+        const fs::path target = resolvedTarget(fileName);
+        std::error_code error;
+        const bool existed = fs::exists(target, error);
+        if (error)
+            return false;
+        IniDocument doc;
+        if (existed) {
+            const auto bytes = readFile(target);
+            if (!bytes)
+                return false; // never overwrite what could not be read
+            doc = parse(*bytes);
+        } else {
+            doc = parse({});
+        }
+        setValue(doc, section, key, value);
+        return save(target, serialize(doc), existed);
+    } catch (const std::exception &) {
+        return false;
+    }
 }
