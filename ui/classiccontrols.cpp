@@ -1,0 +1,122 @@
+#include "classiccontrols.h"
+
+#include "classiclabel.h"
+#include "fonts.h"
+
+#include <QCursor>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <limits>
+
+namespace {
+
+template <typename Control>
+Control *AddControl(QWidget *window, const QString &name, const QRect &geometry)
+{
+    auto *control = new Control(window);
+    control->setObjectName(name);
+    control->setGeometry(geometry);
+    return control;
+}
+
+} // namespace
+
+ClassicLabel *AddLabel(QWidget *window, const QString &name, const QRect &geometry,
+                       const QString &caption, const QFont &font)
+{
+    auto *label = AddControl<ClassicLabel>(window, name, geometry);
+    label->setFont(font);
+    label->setCaption(caption);
+    return label;
+}
+
+QLineEdit *AddTextBox(QWidget *window, const QString &name, const QRect &geometry,
+                      const QFont &font)
+{
+    auto *box = AddControl<QLineEdit>(window, name, geometry);
+    box->setFont(font);
+    // QLineEdit would stop at 32767 characters; the windows hold their
+    // boxes to their own limits instead.
+    box->setMaxLength(std::numeric_limits<int>::max());
+    return box;
+}
+
+QPushButton *AddButton(QWidget *window, const QString &name, const QRect &geometry,
+                       const QString &caption, const QFont &font)
+{
+    auto *button = AddControl<QPushButton>(window, name, geometry);
+    button->setFont(font);
+    button->setText(caption);
+    // Buttons in a QDialog are auto-default unless told otherwise.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QListWidget *AddListBox(QWidget *window, const QString &name, const QRect &geometry,
+                        const QFont &font)
+{
+    auto *list = AddControl<QListWidget>(window, name, geometry);
+    list->setFont(font);
+    list->setSortingEnabled(false);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+QLabel *AddPictureBox(QWidget *window, const QString &name, const QRect &geometry,
+                      const QString &imagePath)
+{
+    auto *picture = AddControl<QLabel>(window, name, geometry);
+    picture->setFrameShape(QFrame::NoFrame);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setScaledContents(false);
+    picture->setPixmap(QPixmap(imagePath));
+    picture->setFocusPolicy(Qt::StrongFocus);
+    return picture;
+}
+
+QString ArrayMemberName(const char *arrayName, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(arrayName)).arg(index);
+}
+
+QCursor ArrowPointer()
+{
+    return QCursor(QPixmap(QStringLiteral(":/images/pointer.png")), 0, 0);
+}
+
+void SetupClassicWindow(QWidget *window, const QString &caption, const QPoint &screenPosition,
+                        const QSize &clientSize, TitleButtons buttons)
+{
+    // Keep a dialog a dialog; a plain widget becomes a top-level window.
+    Qt::WindowFlags type = window->windowType();
+    if (type != Qt::Dialog)
+        type = Qt::Window;
+    Qt::WindowFlags flags = type | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                            Qt::MSWindowsFixedSizeDialogHint;
+    if (buttons == TitleButtons::MinimiseAndClose)
+        flags |= Qt::WindowMinimizeButtonHint;
+    window->setWindowFlags(flags);
+
+    window->setWindowTitle(caption);
+    window->setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
+    window->setFont(DefaultWindowFont());
+    window->setFixedSize(clientSize);
+    // setGeometry places the client area, not the frame.
+    window->setGeometry(QRect(screenPosition, clientSize));
+
+    // The black back colour goes into a palette role that no child control
+    // paints with: set as the Window role it would spread to the buttons'
+    // and boxes' frames, which keep the system's colours.
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::ToolTipBase, Qt::black);
+    window->setPalette(palette);
+    window->setBackgroundRole(QPalette::ToolTipBase);
+    window->setAutoFillBackground(true);
+}

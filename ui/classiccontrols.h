@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class ClassicLabel;
+class QCursor;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPoint;
+class QPushButton;
+class QSize;
+class QWidget;
+
+// Builders for the controls the window layouts are made of. Each creates the
+// control as a child of `window`, names it, and places it at `geometry`
+// (logical pixels), with the classic control's defaults applied.
+
+ClassicLabel *AddLabel(QWidget *window, const QString &name, const QRect &geometry,
+                       const QString &caption, const QFont &font);
+
+// A single-line text box in the system's colours, empty, with no length limit.
+QLineEdit *AddTextBox(QWidget *window, const QString &name, const QRect &geometry,
+                      const QFont &font);
+
+// A push button that is never a default button, so Enter presses nothing.
+QPushButton *AddButton(QWidget *window, const QString &name, const QRect &geometry,
+                       const QString &caption, const QFont &font);
+
+// An empty, unsorted list box with one selectable item.
+QListWidget *AddListBox(QWidget *window, const QString &name, const QRect &geometry,
+                        const QFont &font);
+
+// A frameless picture box that shows `imagePath` unscaled at its top-left
+// corner, cut off by the box's edges. It takes the focus like the others.
+QLabel *AddPictureBox(QWidget *window, const QString &name, const QRect &geometry,
+                      const QString &imagePath);
+
+// "Name(3)": the object name of a member of a control array.
+QString ArrayMemberName(const char *arrayName, int index);
+
+// The program's own mouse pointer, a shaded arrow with its hot spot at the tip.
+QCursor ArrowPointer();
+
+enum class TitleButtons { CloseOnly, MinimiseAndClose };
+
+// The window's own properties: caption, fixed client size, first position of
+// the client area on the screen, title-bar buttons, black back colour, the
+// program's icon and the default font.
+void SetupClassicWindow(QWidget *window, const QString &caption, const QPoint &screenPosition,
+                        const QSize &clientSize, TitleButtons buttons);

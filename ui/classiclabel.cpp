@@ -1,0 +1,94 @@
+#include "classiclabel.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPainter>
+
+ClassicLabel::ClassicLabel(QWidget *parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // paintEvent fills every pixel with the back colour.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ClassicLabel::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    setAccessibleName(shownText(caption));
+    update();
+}
+
+void ClassicLabel::setForeColor(const QColor &color)
+{
+    m_foreColor = color;
+    update();
+}
+
+void ClassicLabel::setBackColor(const QColor &color)
+{
+    m_backColor = color;
+    update();
+}
+
+void ClassicLabel::setPointer(const QCursor &pointer)
+{
+    setCursor(pointer);
+}
+
+QString ClassicLabel::shownText(const QString &caption)
+{
+    // The same reading as Qt::TextShowMnemonic: "&x" shows x, "&&" shows "&",
+    // and a lone trailing "&" shows nothing.
+    QString shown;
+    shown.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&')) {
+            ++i;
+            if (i == caption.size())
+                break;
+        }
+        shown.append(caption.at(i));
+    }
+    return shown;
+}
+
+void ClassicLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_backColor);
+    painter.setPen(m_foreColor);
+    painter.setFont(font());
+    // Long captions wrap at word boundaries like the classic label's; what
+    // does not fit the fixed size is cut off.
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                     m_caption);
+}
+
+void ClassicLabel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+    event->accept();
+}
+
+void ClassicLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool click = m_pressed && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    event->accept();
+    if (click)
+        emit clicked();
+}
+
+void ClassicLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click is not a new press (QWidget's
+    // default would pass it to mousePressEvent), so its release clicks
+    // nothing and a double click makes one click.
+    event->accept();
+}

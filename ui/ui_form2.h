@@ -1,0 +1,29 @@
+#pragma once
+
+#include "classiclabel.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <array>
+
+class QWidget;
+
+namespace Ui {
+
+// The macros editor's layout: the player's name, a column of ten macro boxes
+// and a row of four buttons.
+class Form2
+{
+public:
+    QPushButton *Command1 = nullptr;
+    std::array<QLineEdit *, 10> txtmacro{};
+    QPushButton *cmdreset = nullptr;
+    QPushButton *cmdcancel = nullptr;
+    QPushButton *cmdsave = nullptr;
+    ClassicLabel *lblname = nullptr;
+
+    void setupUi(QWidget *window);
+};
+
+} // namespace Ui

@@ -1,0 +1,34 @@
+#include "ui_frmname.h"
+
+#include "classiccontrols.h"
+#include "fonts.h"
+#include "twips.h"
+
+#include <QWidget>
+
+void Ui::frmname::setupUi(QWidget *window)
+{
+    SetupClassicWindow(window, QStringLiteral("Name Editor"), TwipsPoint(7425, 6705),
+                       TwipsSize(4125, 1800), TitleButtons::CloseOnly);
+
+    const QFont defaultFont = DefaultWindowFont();
+    Command1 = AddButton(window, QStringLiteral("Command1"), TwipsRect(120, 1080, 1215, 375),
+                         QStringLiteral("Charactor Map"), defaultFont);
+    cmdreset = AddButton(window, QStringLiteral("cmdreset"), TwipsRect(3000, 480, 975, 375),
+                         QStringLiteral("Reset"), defaultFont);
+    cmdcancel = AddButton(window, QStringLiteral("cmdcancel"), TwipsRect(2880, 1080, 1095, 375),
+                          QStringLiteral("Cancel"), defaultFont);
+    cmdsave = AddButton(window, QStringLiteral("cmdsave"), TwipsRect(1440, 1080, 1335, 375),
+                        QStringLiteral("Submit changes"), defaultFont);
+    txtname = AddTextBox(window, QStringLiteral("txtname"), TwipsRect(120, 480, 2655, 375),
+                         ClassicFont(QStringLiteral("Times New Roman"), 9));
+    // The opener replaces this caption with the player's name.
+    lblname =
+        AddLabel(window, QStringLiteral("lblname"), TwipsRect(165, 240, 2655, 255),
+                 QStringLiteral("Label1"), ClassicFont(QStringLiteral("Times New Roman"), 9.75));
+
+    QWidget::setTabOrder(txtname, cmdsave);
+    QWidget::setTabOrder(cmdsave, cmdcancel);
+    QWidget::setTabOrder(cmdcancel, cmdreset);
+    QWidget::setTabOrder(cmdreset, Command1);
+}

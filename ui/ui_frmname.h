@@ -1,0 +1,27 @@
+#pragma once
+
+#include "classiclabel.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+class QWidget;
+
+namespace Ui {
+
+// The name editor's layout: the listed name, its editable copy and four
+// buttons.
+class frmname
+{
+public:
+    QPushButton *Command1 = nullptr;
+    QPushButton *cmdreset = nullptr;
+    QPushButton *cmdcancel = nullptr;
+    QPushButton *cmdsave = nullptr;
+    QLineEdit *txtname = nullptr;
+    ClassicLabel *lblname = nullptr;
+
+    void setupUi(QWidget *window);
+};
+
+} // namespace Ui
