@@ -130,29 +130,32 @@ std::string serialize(const IniDocument &doc)
     return bytes;
 }
 
-// The index of the first header of the section, or none.
+// The index of the first line below the first header of the section, or
+// none. Lines before the first header form a section without a name.
 std::optional<std::size_t> findSection(const IniDocument &doc, std::string_view section)
 {
+    if (section.empty())
+        return 0;
     for (std::size_t i = 0; i < doc.lines.size(); ++i) {
         const auto &line = doc.lines[i];
         if (line.kind == IniLine::Kind::Section && sameName(line.name, section))
-            return i;
+            return i + 1;
     }
     return std::nullopt;
 }
 
-// One past the last line of the section whose header is at `header`.
-std::size_t sectionEnd(const IniDocument &doc, std::size_t header)
+// One past the last line of the section whose lines start at `begin`.
+std::size_t sectionEnd(const IniDocument &doc, std::size_t begin)
 {
-    std::size_t i = header + 1;
+    std::size_t i = begin;
     while (i < doc.lines.size() && doc.lines[i].kind != IniLine::Kind::Section)
         ++i;
     return i;
 }
 
-std::optional<std::size_t> findKey(const IniDocument &doc, std::size_t header, std::string_view key)
+std::optional<std::size_t> findKey(const IniDocument &doc, std::size_t begin, std::string_view key)
 {
-    for (std::size_t i = header + 1; i < sectionEnd(doc, header); ++i) {
+    for (std::size_t i = begin; i < sectionEnd(doc, begin); ++i) {
         const auto &line = doc.lines[i];
         if (line.kind == IniLine::Kind::Key && sameName(line.name, key))
             return i;
@@ -200,25 +203,27 @@ void insertLine(IniDocument &doc, std::size_t at, std::string text)
 void setValue(IniDocument &doc, const std::string &section, const std::string &key,
               const std::string &value)
 {
-    const auto header = findSection(doc, section);
-    if (!header) {
-        // No blank line before the new section, like the Windows call.
+    const auto begin = findSection(doc, section);
+    if (!begin) {
+        // No blank line before a new section, as the Windows call writes it
+        // (seen under Wine).
         insertLine(doc, doc.lines.size(), "[" + section + "]");
         insertLine(doc, doc.lines.size(), key + "=" + value);
         return;
     }
-    if (const auto found = findKey(doc, *header, key)) {
+    if (const auto found = findKey(doc, *begin, key)) {
         // Everything up to the '=' stays as the user or Windows wrote it.
         auto &line = doc.lines[*found];
         line.text = line.text.substr(0, line.text.find('=') + 1) + value;
         return;
     }
-    std::size_t after = *header;
-    for (std::size_t i = *header + 1; i < sectionEnd(doc, *header); ++i) {
+    // Below the section's last key, or right below its header.
+    std::size_t at = *begin;
+    for (std::size_t i = *begin; i < sectionEnd(doc, *begin); ++i) {
         if (doc.lines[i].kind == IniLine::Kind::Key)
-            after = i;
+            at = i + 1;
     }
-    insertLine(doc, after + 1, key + "=" + value);
+    insertLine(doc, at, key + "=" + value);
 }
 
 bool hasLineBreakOrZero(std::string_view s)
@@ -249,7 +254,7 @@ bool writeBytes(const fs::path &path, const std::string &bytes)
     return !out.fail();
 }
 
-enum class Saved { Yes, NoTemporary, Failed };
+enum class Saved { Replaced, CannotReplace, WriteFailed };
 
 // Writes a temporary file beside the target and renames it over the target,
 // so that the target is either the old file or the new one, never a part.
@@ -265,15 +270,15 @@ Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
             temporary = candidate;
     }
     if (temporary.empty())
-        return Saved::NoTemporary;
+        return Saved::CannotReplace;
     std::ofstream out(temporary, std::ios::binary);
     if (!out)
-        return Saved::NoTemporary;
+        return Saved::CannotReplace;
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (out.fail()) {
         fs::remove(temporary, error);
-        return Saved::Failed;
+        return Saved::WriteFailed;
     }
     const auto status = fs::status(target, error);
     if (!error && fs::exists(status))
@@ -281,9 +286,9 @@ Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
     fs::rename(temporary, target, error);
     if (error) {
         fs::remove(temporary, error);
-        return Saved::NoTemporary;
+        return Saved::CannotReplace;
     }
-    return Saved::Yes;
+    return Saved::Replaced;
 }
 
 // For a folder that takes no new files but holds a writable settings file.
@@ -307,11 +312,11 @@ bool save(const fs::path &target, const std::string &bytes, bool existed)
             return false;
     }
     switch (replaceThroughTemporary(target, bytes)) {
-    case Saved::Yes:
+    case Saved::Replaced:
         return true;
-    case Saved::Failed: // the disk took no new bytes: keep the old file
+    case Saved::WriteFailed: // the disk took no new bytes: keep the old file
         return false;
-    case Saved::NoTemporary:
+    case Saved::CannotReplace:
         break;
     }
     return writeInPlace(target, bytes, existed);
@@ -340,8 +345,8 @@ std::string IniReadString(const std::string &fileName, const std::string &sectio
     try {
         if (const auto bytes = readFile(fs::path(fileName))) {
             const IniDocument doc = parse(*bytes);
-            if (const auto header = findSection(doc, section)) {
-                if (const auto line = findKey(doc, *header, key))
+            if (const auto begin = findSection(doc, section)) {
+                if (const auto line = findKey(doc, *begin, key))
                     result = valueOf(doc.lines[*line]);
             }
         }
