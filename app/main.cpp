@@ -1,9 +1,19 @@
-#include <QApplication>
-#include <QTextStream>
+// The KORVAX player editor.
+#include "application.h"
+#include "fonts.h"
+#include "form1.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QTextStream(stdout) << "KORVAX player editor: no windows yet.\n";
-    return 0;
+    Application app(argc, argv);
+    RegisterFontSubstitutes();
+
+    Form1 window;
+    bool found = false;
+    if (!app.runGuarded([&] { found = window.Form_Load(); }))
+        return 1;
+    if (!found)
+        return 0; // no game folder: end quietly, nothing shown
+    window.show();
+    return app.exec();
 }

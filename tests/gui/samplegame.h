@@ -1,0 +1,91 @@
+#pragma once
+
+// A game folder in a temporary folder holding the synthetic player file,
+// and the start of a real main window on it.
+
+#include "form1.h"
+#include "gamefolder.h"
+#include "globals.h"
+#include "playerfile.h"
+#include "samplesave.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+// Services that find the game in the "registry" and touch nothing else.
+class RegistryOnlyServices final : public SystemServices
+{
+public:
+    explicit RegistryOnlyServices(std::string folder) : m_folder(std::move(folder)) {}
+    std::string GameFolderFromRegistry() override { return m_folder; }
+    std::string ReadProfileString(const std::string &, const std::string &, const std::string &,
+                                  const std::string &defaultValue) override
+    {
+        return defaultValue;
+    }
+    void WriteProfileString(const std::string &, const std::string &, const std::string &,
+                            const std::string &) override
+    {
+    }
+    std::string BrowseForFolder(NativeWindow, const std::string &) override { return {}; }
+
+private:
+    std::string m_folder;
+};
+
+class SampleGame
+{
+public:
+    SampleGame() { SampleSave::WriteTo(folder()); }
+
+    std::string folder() const { return QFile::encodeName(m_dir.path()).toStdString(); }
+    QString playerFile() const { return QString::fromStdString(PlayerFilePath(folder())); }
+
+    QByteArray bytes() const
+    {
+        QFile file(playerFile());
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+    static QByteArray originalBytes()
+    {
+        const auto bytes = SampleSave::Bytes();
+        return QByteArray(reinterpret_cast<const char *>(bytes.data()),
+                          static_cast<qsizetype>(bytes.size()));
+    }
+
+    // Loads the window as the program's start does; it is not shown.
+    bool load(Form1 &window) const
+    {
+        RegistryOnlyServices services(folder());
+        return window.Form_Load(services, "unused.cfg");
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The bytes `text` occupies in the file (Windows-1252 here).
+inline QByteArray Cp(const char16_t *text)
+{
+    const std::string bytes = EncodeText(text);
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+inline QByteArray MacroField(const char16_t *text)
+{
+    QByteArray field = Cp(text);
+    field.append(QByteArray(40 - field.size(), '\0'));
+    return field;
+}
+
+// Acts on the next modal window once it is up (run this before the click
+// that opens it).
+inline void WhenModal(std::function<void(QWidget *)> action)
+{
+    QTimer::singleShot(0, [action] { action(QApplication::activeModalWidget()); });
+}

@@ -1,0 +1,443 @@
+// The name editor, the macros editor and the character map, driven through
+// the main window's buttons, with the player file checked byte for byte.
+#include "fonts.h"
+#include "form2.h"
+#include "form3.h"
+#include "frmname.h"
+#include "modal.h"
+#include "samplegame.h"
+
+#include <QClipboard>
+#include <QListWidget>
+#include <QtTest>
+
+namespace {
+
+constexpr int NameAt(int slot)
+{
+    return 20 + 25948 * slot;
+}
+constexpr int MacroAt(int slot, int k)
+{
+    return 8420 + 25948 * slot + 40 * k;
+}
+
+QStringList captions(const Form1 &window)
+{
+    QStringList list;
+    for (const ClassicLabel *label : window.lblMacro)
+        list << label->caption();
+    return list;
+}
+
+// The sample file with `bytes` put at `offset`.
+QByteArray patched(int offset, const QByteArray &bytes,
+                   QByteArray file = SampleGame::originalBytes())
+{
+    file.replace(offset, bytes.size(), bytes);
+    return file;
+}
+
+struct OpenGame
+{
+    SampleGame game;
+    Form1 window;
+    explicit OpenGame(int row = 0)
+    {
+        game.load(window);
+        window.List1->setCurrentRow(row);
+        window.show();
+    }
+};
+
+} // namespace
+
+class TestEditors : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // --- name editor -------------------------------------------------------
+
+    void nameEditorOpensOnTheSelectedName()
+    {
+        OpenGame g(2);
+        CurrentPlayer = 3;
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            QVERIFY(editor);
+            QCOMPARE(editor->parentWidget(), &g.window);
+            QCOMPARE(editor->lblname->caption(), QStringLiteral("Renée Strauß"));
+            QCOMPARE(editor->txtname->text(), QStringLiteral("Renée Strauß"));
+            QCOMPARE(QApplication::focusWidget(), editor->txtname);
+        }));
+        QCOMPARE(CurrentPlayer, std::int16_t(3)); // the opener does not set it
+        QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
+    }
+
+    void nameIsHeldToFifteenCharacters()
+    {
+        OpenGame g(0); // "Maximilian Vogt", exactly 15
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            QLineEdit *box = qobject_cast<frmname *>(d)->txtname;
+            // Typed at the end of a full box: gone at once.
+            box->setCursorPosition(15);
+            QTest::keyClicks(box, "X");
+            QCOMPARE(box->text(), QStringLiteral("Maximilian Vogt"));
+            QCOMPARE(box->cursorPosition(), 15);
+            // Typed in the middle: kept, the last character pushed out.
+            box->setCursorPosition(3);
+            QTest::keyClicks(box, "X");
+            QCOMPARE(box->text(), QStringLiteral("MaxXimilian Vog"));
+            QCOMPARE(box->cursorPosition(), 15);
+            // A change that leaves 15 characters does not move the caret.
+            box->setSelection(4, 1);
+            QTest::keyClicks(box, "Z");
+            QCOMPARE(box->text(), QStringLiteral("MaxXZmilian Vog"));
+            QCOMPARE(box->cursorPosition(), 5);
+            // A pasted 100-character text keeps its first 15.
+            QGuiApplication::clipboard()->setText(QString(100, u'p'));
+            box->clear();
+            box->paste();
+            QCOMPARE(box->text(), QString(15, u'p'));
+            QCOMPARE(box->cursorPosition(), 15);
+        }));
+    }
+
+    void submitWritesTheNameAndRebuildsTheList()
+    {
+        OpenGame g(2);
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            editor->txtname->setText(QStringLiteral("Zoë"));
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+            QVERIFY(!editor->isVisible());
+        }));
+        QCOMPARE(CurrentPlayer, std::int16_t(2));
+        // "Zoë", two zero bytes, and the old name's tail "e Strauß" behind them.
+        QCOMPARE(g.game.bytes(), patched(NameAt(2), Cp(u"Zo\u00EB") + QByteArray(2, '\0')));
+        QCOMPARE(g.window.List1->count(), 4);
+        QCOMPARE(g.window.List1->item(2)->text(), QStringLiteral("Zoë"));
+        QCOMPARE(g.window.List1->item(0)->text(), QStringLiteral("Maximilian Vogt"));
+        QCOMPARE(g.window.List1->currentRow(), 2);
+        QCOMPARE(captions(g.window).at(0), QStringLiteral("Regroup at the gate"));
+    }
+
+    void submitOfAnEmptyNameListsAnEmptyEntry()
+    {
+        OpenGame g(1);
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            editor->txtname->clear();
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+        }));
+        QCOMPARE(g.game.bytes(), patched(NameAt(1), QByteArray(2, '\0')));
+        QCOMPARE(g.window.List1->item(1)->text(), QString());
+        QCOMPARE(g.window.List1->currentRow(), 1);
+        QCOMPARE(captions(g.window).at(0), QStringLiteral("Good game, well played"));
+    }
+
+    void withNothingSelectedTheFirstSlotIsWritten()
+    {
+        OpenGame g(0);
+        g.window.List1->setCurrentRow(-1);
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            QCOMPARE(editor->lblname->caption(), QString());
+            QCOMPARE(editor->txtname->text(), QString());
+            QTest::keyClicks(editor->txtname, "Neo");
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+        }));
+        QCOMPARE(g.game.bytes(), patched(NameAt(0), QByteArray("Neo\0\0", 5)));
+        QCOMPARE(g.window.List1->currentRow(), 0);
+    }
+
+    void aListedNameOverFifteenIsStoredCut()
+    {
+        SampleGame game;
+        QByteArray bytes = patched(NameAt(2), QByteArray("Twenty characters!!!\0", 21));
+        {
+            QFile file(game.playerFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.List1->setCurrentRow(2);
+        QCOMPARE(window.List1->item(2)->text(), QStringLiteral("Twenty characters!!!"));
+        QVERIFY(RunModal(window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            QCOMPARE(editor->lblname->caption(), QStringLiteral("Twenty characters!!!"));
+            QCOMPARE(editor->txtname->text(), QStringLiteral("Twenty characte"));
+            QCOMPARE(editor->txtname->cursorPosition(), 15);
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+        }));
+        QCOMPARE(game.bytes(), patched(NameAt(2), QByteArray("Twenty characte\0\0", 17), bytes));
+    }
+
+    void anAmpersandNameIsShownAsAnAccessKeyButStoredWhole()
+    {
+        OpenGame g(1);
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            QCOMPARE(editor->lblname->accessibleName(), QStringLiteral("BlackGold"));
+            QCOMPARE(editor->txtname->text(), QStringLiteral("Black&Gold"));
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+        }));
+        QCOMPARE(g.game.bytes(), patched(NameAt(1), QByteArray("Black&Gold\0\0", 12)));
+        QCOMPARE(g.window.List1->item(1)->text(), QStringLiteral("Black&Gold"));
+    }
+
+    void resetCancelEscapeAndTheFrameWriteNothing()
+    {
+        OpenGame g(2);
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            editor->txtname->setText(QStringLiteral("Someone else"));
+            QTest::mouseClick(editor->cmdreset, Qt::LeftButton);
+            QCOMPARE(editor->txtname->text(), QStringLiteral("Renée Strauß"));
+            QCOMPARE(editor->lblname->caption(), QStringLiteral("Renée Strauß"));
+            editor->txtname->setText(QStringLiteral("Edited"));
+            QTest::keyClick(editor, Qt::Key_Escape);
+            QTest::keyClick(editor->txtname, Qt::Key_Return);
+            QVERIFY(editor->isVisible());
+            QTest::mouseClick(editor->cmdcancel, Qt::LeftButton);
+            QVERIFY(!editor->isVisible());
+        }));
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            QCOMPARE(editor->txtname->text(), QStringLiteral("Renée Strauß")); // afresh
+            editor->txtname->setText(QStringLiteral("Edited"));
+            editor->close(); // the window frame's close button
+        }));
+        QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
+        QCOMPARE(g.window.List1->item(2)->text(), QStringLiteral("Renée Strauß"));
+    }
+
+    void aNameOutsideTheCodePageIsRefusedAndTheEditorStaysOpen()
+    {
+        OpenGame g(0);
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            editor->txtname->setText(QStringLiteral("Ōtani"));
+            const auto message = AnswerNextMessageBox();
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+            QVERIFY2(message->contains(QStringLiteral("U+014C")), qPrintable(*message));
+            QVERIFY(editor->isVisible());
+            QCOMPARE(editor->txtname->text(), QStringLiteral("Ōtani"));
+        }));
+        QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
+    }
+
+    // --- macros editor -----------------------------------------------------
+
+    void macrosEditorOpensOnTheSelectedPlayer()
+    {
+        OpenGame g(2);
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            QVERIFY(editor);
+            QCOMPARE(CurrentPlayer, std::int16_t(2));
+            QCOMPARE(editor->lblname->caption(), QStringLiteral("Renée Strauß"));
+            QCOMPARE(editor->txtmacro[0]->text(), QStringLiteral("Regroup at the gate"));
+            QCOMPARE(editor->txtmacro[4]->text(), QStringLiteral(" lead space"));
+            QCOMPARE(editor->txtmacro[9]->text(), QStringLiteral("Slot 2 macro 9"));
+            QCOMPARE(QApplication::focusWidget(), editor->txtmacro[4]);
+        }));
+        g.window.List1->setCurrentRow(-1);
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            QCOMPARE(CurrentPlayer, std::int16_t(0));
+            QCOMPARE(editor->lblname->caption(), QString());
+            QCOMPARE(editor->txtmacro[0]->text(), QStringLiteral("Hello from slot 0!"));
+        }));
+        QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
+    }
+
+    void macrosAreHeldToFortyCharacters()
+    {
+        OpenGame g(3);
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            QLineEdit *box = editor->txtmacro[9]; // 39 digits
+            box->setCursorPosition(39);
+            QTest::keyClicks(box, "ab");
+            QCOMPARE(box->text(), QStringLiteral("012345678901234567890123456789012345678a"));
+            QCOMPARE(box->cursorPosition(), 40);
+            box->setCursorPosition(0);
+            QTest::keyClicks(box, "#");
+            QCOMPARE(box->text(), QStringLiteral("#012345678901234567890123456789012345678"));
+            QCOMPARE(box->cursorPosition(), 40);
+            QGuiApplication::clipboard()->setText(QString(100, u'm'));
+            editor->txtmacro[2]->clear();
+            editor->txtmacro[2]->paste();
+            QCOMPARE(editor->txtmacro[2]->text(), QString(40, u'm'));
+        }));
+    }
+
+    void submitRewritesAllTenFieldsAndRefreshesTheLabels()
+    {
+        OpenGame g(0);
+        const QString forty = QStringLiteral("0123456789abcdefghijABCDEFGHIJ0123456789");
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            editor->txtmacro[7]->setText(forty);
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+            QVERIFY(!editor->isVisible());
+        }));
+        // Every field is its visible text padded with zero bytes: "hi" loses
+        // "there", the 40-byte macro 1 loses its unread 40th byte.
+        QByteArray fields;
+        const char16_t *texts[] = {u"Hello from slot 0!",
+                                   u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abc",
+                                   u"hi",
+                                   u"  spaced out  ",
+                                   u"",
+                                   u"Gr\u00FC\u00DFe \u00E0 tous",
+                                   u"Salt & Pepper",
+                                   nullptr,
+                                   u"Slot 0 macro 8",
+                                   u"Slot 0 macro 9"};
+        for (int k = 0; k < 10; ++k)
+            fields += k == 7 ? forty.toLatin1() : MacroField(texts[k]);
+        QCOMPARE(g.game.bytes(), patched(MacroAt(0, 0), fields));
+        QCOMPARE(captions(g.window).at(7), forty.left(39));
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            QCOMPARE(qobject_cast<Form2 *>(d)->txtmacro[7]->text(), forty.left(39));
+        }));
+    }
+
+    void resetAndCancelWriteNothing()
+    {
+        OpenGame g(1);
+        const QStringList before = captions(g.window);
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            editor->txtmacro[0]->setText(QStringLiteral("changed"));
+            QTest::mouseClick(editor->cmdreset, Qt::LeftButton);
+            QCOMPARE(editor->txtmacro[0]->text(), QStringLiteral("Good game, well played"));
+            QVERIFY(editor->isVisible());
+            editor->txtmacro[3]->setText(QStringLiteral("changed again"));
+            QTest::keyClick(editor, Qt::Key_Escape);
+            QVERIFY(editor->isVisible());
+            QTest::mouseClick(editor->cmdcancel, Qt::LeftButton);
+        }));
+        QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
+        QCOMPARE(captions(g.window), before);
+    }
+
+    void aMacroOutsideTheCodePageIsRefusedAndNothingIsWritten()
+    {
+        OpenGame g(0);
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            editor->txtmacro[0]->setText(QStringLiteral("fine"));
+            editor->txtmacro[9]->setText(QStringLiteral("snow ☃"));
+            const auto message = AnswerNextMessageBox();
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+            QVERIFY2(message->contains(QStringLiteral("U+2603")), qPrintable(*message));
+            QVERIFY(editor->isVisible());
+        }));
+        QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
+    }
+
+    // --- character map -----------------------------------------------------
+
+    void theMapComposesANameFromTheNameEditor()
+    {
+        OpenGame g(0);
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            editor->txtname->setText(QStringLiteral("Kept"));
+            QVERIFY(RunModal(editor->Command1, [&](QDialog *m) {
+                auto *map = qobject_cast<Form3 *>(m);
+                QVERIFY(map);
+                QCOMPARE(map->parentWidget(), editor);
+                QVERIFY(map->tbname->isVisible());
+                QVERIFY(!map->tbmacro->isVisible());
+                QTest::mouseClick(map->Label1[65], Qt::LeftButton);
+                QTest::mouseClick(map->Label1[66], Qt::LeftButton);
+                QTest::mouseClick(map->Label1[38], Qt::LeftButton); // the ampersand
+                QTest::mouseClick(map->Label1[233], Qt::LeftButton);
+                QCOMPARE(map->tbname->text(), QStringLiteral("AB&é"));
+                QCOMPARE(map->tbmacro->text(), QString());
+                QTest::keyClick(map, Qt::Key_Escape);
+                QVERIFY(map->isVisible());
+                QTest::mouseClick(map->Command1, Qt::LeftButton);
+            }));
+            QCOMPARE(editor->txtname->text(), QStringLiteral("Kept"));
+            // Opened again: empty boxes.
+            QVERIFY(RunModal(editor->Command1, [&](QDialog *m) {
+                QCOMPARE(qobject_cast<Form3 *>(m)->tbname->text(), QString());
+            }));
+        }));
+    }
+
+    void theMapComposesAMacroFromTheMacrosEditor()
+    {
+        OpenGame g(0);
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            QVERIFY(RunModal(editor->Command1, [&](QDialog *m) {
+                auto *map = qobject_cast<Form3 *>(m);
+                QCOMPARE(map->parentWidget(), nullptr);
+                QVERIFY(map->tbmacro->isVisible());
+                QVERIFY(!map->tbname->isVisible());
+                QCOMPARE(QApplication::focusWidget(), map->tbmacro);
+                QTest::mouseClick(map->Label1[32], Qt::LeftButton);
+                QTest::mouseClick(map->Label1[128], Qt::LeftButton);
+                QCOMPARE(map->tbmacro->text(), QStringLiteral(" €"));
+            }));
+            QCOMPARE(editor->txtmacro[0]->text(), QStringLiteral("Hello from slot 0!"));
+        }));
+    }
+
+    void theMapLoadsItsCharactersAndHoldsItsBoxes()
+    {
+        Form3 map(nullptr);
+        QCOMPARE(map.Label1[65]->caption(), QStringLiteral("A"));
+        QCOMPARE(map.Label1[128]->caption(), QStringLiteral("€"));
+        QCOMPARE(map.Label1[255]->caption(), QStringLiteral("ÿ"));
+        QCOMPARE(map.Label1[38]->accessibleName(), QString()); // the ampersand shows nothing
+        QCOMPARE(map.Label1[100]->font().family(), QStringLiteral("Times New Roman"));
+        QCOMPARE(map.Label1[100]->font().pointSizeF(), 8.25);
+
+        map.tbname->setVisible(true);
+        map.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&map));
+        map.tbname->setText(QStringLiteral("abcdefghijklmno"));
+        map.tbname->setCursorPosition(3);
+        QTest::mouseClick(map.Label1[90], Qt::LeftButton);
+        QCOMPARE(map.tbname->text(), QStringLiteral("abcdefghijklmno"));
+        QCOMPARE(map.tbname->cursorPosition(), 15);
+
+        // Appends at the end whatever the caret and selection.
+        map.tbname->setText(QStringLiteral("abc"));
+        map.tbname->setSelection(0, 2);
+        QTest::mouseClick(map.Label1[90], Qt::LeftButton);
+        QCOMPARE(map.tbname->text(), QStringLiteral("abcZ"));
+
+        // A double click appends once, two clicks twice.
+        map.tbname->clear();
+        ClassicLabel *label = map.Label1[81];
+        const QPoint at = label->mapTo(&map, label->rect().center());
+        QTest::mouseDClick(map.windowHandle(), Qt::LeftButton, {}, at);
+        QCOMPARE(map.tbname->text(), QStringLiteral("Q"));
+
+        map.tbname->setVisible(false);
+        map.tbmacro->setVisible(true);
+        map.tbmacro->setText(QString(40, u'x'));
+        QTest::mouseClick(map.Label1[90], Qt::LeftButton);
+        QCOMPARE(map.tbmacro->text(), QString(40, u'x'));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    RegisterFontSubstitutes();
+    TestEditors test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_editors.moc"

@@ -1,0 +1,194 @@
+// The main window on the synthetic player file: start-up, selection,
+// the web link and the failure path.
+#include "application.h"
+#include "fonts.h"
+#include "samplegame.h"
+
+#include <QDesktopServices>
+#include <QListWidget>
+#include <QtTest>
+
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QStringList captions(const Form1 &window)
+    {
+        QStringList list;
+        for (const ClassicLabel *label : window.lblMacro)
+            list << label->caption();
+        return list;
+    }
+    static QStringList expectedMacros(int slot)
+    {
+        const PlayerFileReader file(PlayerFilePath(GameFolder));
+        const MacroTexts macros = *file.ReadPlayerMacros(static_cast<std::int16_t>(slot));
+        QStringList list;
+        for (const auto &m : macros)
+            list << QString::fromStdU16String(m);
+        return list;
+    }
+    static void clickRow(Form1 &window, int row)
+    {
+        QListWidget *list = window.List1;
+        const QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+private slots:
+    void startsWithFourPlayersAndTheFirstSelected()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        QVERIFY(!window.isVisible());
+        QCOMPARE(QString::fromStdString(GameFolder), QString::fromStdString(game.folder()));
+        QCOMPARE(window.List1->count(), 4);
+        QCOMPARE(window.List1->item(0)->text(), QStringLiteral("Maximilian Vogt"));
+        QCOMPARE(window.List1->item(1)->text(), QStringLiteral("Black&Gold"));
+        QCOMPARE(window.List1->item(2)->text(), QStringLiteral("Renée Strauß"));
+        QCOMPARE(window.List1->item(3)->text(), QString());
+        QCOMPARE(window.List1->currentRow(), 0);
+        QCOMPARE(captions(window).at(0), QStringLiteral("Hello from slot 0!"));
+        QCOMPARE(captions(window).at(1), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abc"));
+        QCOMPARE(captions(window).at(2), QStringLiteral("hi"));
+        QCOMPARE(captions(window).at(3), QStringLiteral("  spaced out  ")); // spaces kept
+        QCOMPARE(captions(window).at(4), QString());
+        QCOMPARE(captions(window).at(5), QStringLiteral("Grüße à tous"));
+        QCOMPARE(game.bytes(), SampleGame::originalBytes());
+    }
+
+    void selectingShowsThatSlotsMacros()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        clickRow(window, 3); // the empty name still selects slot 3
+        QCOMPARE(window.List1->currentRow(), 3);
+        QCOMPARE(captions(window), expectedMacros(3));
+        QCOMPARE(captions(window).at(0), QStringLiteral("Last slot speaking"));
+
+        clickRow(window, 1);
+        const QStringList slot1 = expectedMacros(1);
+        QCOMPARE(captions(window), slot1);
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(slot1.at(i) != expectedMacros(3).at(i));
+    }
+
+    void currentPlayerFollowsTheSelection()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.List1->setCurrentRow(2);
+        window.RefreshCurrentPlayer();
+        QCOMPARE(CurrentPlayer, std::int16_t(2));
+        window.List1->setCurrentRow(-1);
+        window.RefreshCurrentPlayer();
+        QCOMPARE(CurrentPlayer, std::int16_t(0));
+    }
+
+    void noFolderMeansNoWindow()
+    {
+        SampleGame game;
+        Form1 window;
+        RegistryOnlyServices nothing("");
+        QVERIFY(!window.Form_Load(nothing, "unused.cfg"));
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.List1->count(), 0);
+    }
+
+    void theFolderComesFromTheSettingsFile()
+    {
+        SampleGame game;
+        QTemporaryDir editorDir;
+        const std::string settings =
+            SettingsFilePath(QFile::encodeName(editorDir.path()).toStdString());
+        QFile file(QString::fromStdString(settings));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[KORVAX]\r\nPATH=" + QByteArray::fromStdString(game.folder()) + "\r\n");
+        file.close();
+
+        class NoRegistry final : public SystemServices
+        {
+        public:
+            PlatformServices real;
+            std::string GameFolderFromRegistry() override { return {}; }
+            std::string ReadProfileString(const std::string &f, const std::string &s,
+                                          const std::string &k, const std::string &d) override
+            {
+                return real.ReadProfileString(f, s, k, d);
+            }
+            void WriteProfileString(const std::string &f, const std::string &s,
+                                    const std::string &k, const std::string &v) override
+            {
+                real.WriteProfileString(f, s, k, v);
+            }
+            std::string BrowseForFolder(NativeWindow, const std::string &) override { return {}; }
+        } services;
+        Form1 window;
+        QVERIFY(window.Form_Load(services, settings));
+        QCOMPARE(window.List1->count(), 4);
+    }
+
+    void theLinkOpensTheMakersAddress()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+        QTest::mouseClick(window.Label2, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QCOMPARE(recorder.opened.size(), 1);
+        QCOMPARE(recorder.opened.first().toString(), QString::fromLatin1(MakersWebAddress));
+    }
+
+    void aDeletedPlayerFileTakesTheFailurePath()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QStringList before = captions(window);
+
+        QStringList reports;
+        int ends = 0;
+        auto *app = qobject_cast<Application *>(QCoreApplication::instance());
+        app->setFailurePolicy(
+            {[&](const QString &message) { reports << message; }, [&] { ++ends; }});
+        QVERIFY(QFile::remove(game.playerFile()));
+        clickRow(window, 2);
+
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(ends, 1);
+        QVERIFY2(reports.first().contains(game.playerFile()), qPrintable(reports.first()));
+        QVERIFY2(reports.first().contains(QStringLiteral("No such file or directory")),
+                 qPrintable(reports.first()));
+        QCOMPARE(captions(window), before); // the failing step changed nothing
+    }
+};
+
+int main(int argc, char **argv)
+{
+    Application app(argc, argv);
+    RegisterFontSubstitutes();
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_mainwindow.moc"

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ui_form1.h"
+
+#include <QWidget>
+
+#include <string>
+
+class SystemServices;
+
+// The main window: lists the four players and shows the selected player's
+// ten macros; opens the name and macros editors.
+class Form1 : public QWidget, public Ui::Form1
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    // The start-up before the window is first shown: finds the game folder,
+    // lists the players and selects the first. Returns false when no folder
+    // was found; the program then ends without showing anything.
+    bool Form_Load();
+    bool Form_Load(SystemServices &services, const std::string &settingsFile);
+
+    void RefreshCurrentPlayer();
+
+private:
+    void List1_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Label2_Click();
+};

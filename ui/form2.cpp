@@ -1,0 +1,91 @@
+#include "form2.h"
+
+#include "form1.h"
+#include "form3.h"
+#include "globals.h"
+#include "playerfile.h"
+#include "playertext.h"
+#include "refusal.h"
+
+Form2::Form2(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
+{
+    setupUi(this);
+    // The window opens with the focus in the fifth box, the first of its tab order.
+    txtmacro[4]->setFocus();
+    for (std::size_t i = 0; i < txtmacro.size(); ++i) {
+        const int index = static_cast<int>(i);
+        connect(txtmacro[i], &QLineEdit::textChanged, this,
+                [this, index] { txtmacro_Change(index); });
+    }
+    connect(cmdsave, &QPushButton::clicked, this, &Form2::cmdsave_Click);
+    connect(cmdreset, &QPushButton::clicked, this, &Form2::cmdreset_Click);
+    connect(cmdcancel, &QPushButton::clicked, this, &Form2::cmdcancel_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    Form_Load();
+}
+
+void Form2::RefreshCurrentPlayer()
+{
+    CurrentPlayer = SelectedSlotOrFirst(m_form1->List1);
+}
+
+void Form2::Form_Load()
+{
+    RefreshCurrentPlayer();
+    fillBoxesFromFile();
+}
+
+void Form2::fillBoxesFromFile()
+{
+    const PlayerFileReader file(CurrentPlayerFilePath());
+    const auto macros = file.ReadPlayerMacros(CurrentPlayer);
+    if (!macros)
+        return;
+    for (std::size_t k = 0; k < txtmacro.size(); ++k)
+        txtmacro[k]->setText(ToQString((*macros)[k]));
+}
+
+void Form2::txtmacro_Change(int index)
+{
+    ApplyLengthRule(txtmacro[static_cast<std::size_t>(index)],
+                    static_cast<int>(PlayerLayout::MacroMaxLength));
+}
+
+void Form2::cmdsave_Click()
+{
+    MacroTexts texts;
+    for (std::size_t k = 0; k < texts.size(); ++k)
+        texts[k] = txtmacro[k]->text().toStdU16String();
+    try {
+        PlayerFileWriter(CurrentPlayerFilePath()).WritePlayerMacros(CurrentPlayer, texts);
+    } catch (const UnencodableCharacterError &error) {
+        // Nothing was written; the user can correct the text.
+        ShowRefusal(this, error);
+        return;
+    }
+    // The main window shows what the file now holds, not the boxes' texts.
+    const PlayerFileReader file(CurrentPlayerFilePath());
+    if (const auto macros = file.ReadPlayerMacros(CurrentPlayer)) {
+        for (std::size_t k = 0; k < m_form1->lblMacro.size(); ++k)
+            m_form1->lblMacro[k]->setCaption(ToQString((*macros)[k]));
+    }
+    accept();
+}
+
+void Form2::cmdreset_Click()
+{
+    fillBoxesFromFile();
+}
+
+void Form2::cmdcancel_Click()
+{
+    reject();
+}
+
+void Form2::Command1_Click()
+{
+    // The character map opens without an owner from here.
+    Form3 map(nullptr);
+    map.tbmacro->setVisible(true);
+    map.exec();
+}

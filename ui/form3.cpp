@@ -1,0 +1,65 @@
+#include "form3.h"
+
+#include "codepage.h"
+#include "playerfile.h"
+#include "playertext.h"
+
+Form3::Form3(QWidget *owner) : ClassicDialog(owner)
+{
+    setupUi(this);
+    for (int n = 32; n <= 255; ++n) {
+        connect(Label1[static_cast<std::size_t>(n)], &ClassicLabel::clicked, this,
+                [this, n] { Label1_Click(n); });
+    }
+    connect(tbname, &QLineEdit::textChanged, this, &Form3::tbname_Change);
+    connect(tbmacro, &QLineEdit::textChanged, this, &Form3::tbmacro_Change);
+    connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+    Form_Load();
+}
+
+void Form3::Form_Load()
+{
+    for (int n = 32; n <= 255; ++n) {
+        ClassicLabel *label = Label1[static_cast<std::size_t>(n)];
+        QFont font = label->font();
+        font.setFamily(QStringLiteral("Times New Roman"));
+        label->setFont(font);
+        label->setCaption(QString(QChar(CharacterForByte(static_cast<unsigned char>(n)))));
+    }
+}
+
+void Form3::showEvent(QShowEvent *event)
+{
+    // The opener shows one scratch box just before the window; the focus
+    // starts there, or on the button when neither box is shown.
+    if (tbmacro->isVisibleTo(this))
+        tbmacro->setFocus();
+    else if (tbname->isVisibleTo(this))
+        tbname->setFocus();
+    else
+        Command1->setFocus();
+    ClassicDialog::showEvent(event);
+}
+
+void Form3::Label1_Click(int index)
+{
+    // The character comes from the label's index, not its caption, and
+    // always goes to the end of the visible box.
+    QLineEdit *box = tbname->isVisibleTo(this) ? tbname : tbmacro;
+    box->setText(box->text() + QChar(CharacterForByte(static_cast<unsigned char>(index))));
+}
+
+void Form3::tbname_Change()
+{
+    ApplyLengthRule(tbname, static_cast<int>(PlayerLayout::NameMaxLength));
+}
+
+void Form3::tbmacro_Change()
+{
+    ApplyLengthRule(tbmacro, static_cast<int>(PlayerLayout::MacroMaxLength));
+}
+
+void Form3::Command1_Click()
+{
+    reject();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+// Small pieces the windows share: the player list, player texts and the
+// length rule of the text boxes.
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+
+class QLineEdit;
+class QListWidget;
+
+// The player file of the current game folder.
+std::string CurrentPlayerFilePath();
+
+// Appends the names of slots 0..3, read with one opening of the player
+// file, so that entry i holds slot i.
+void AppendPlayerNames(QListWidget *list);
+
+// The selected entry's text, or the empty text when nothing is selected.
+QString SelectedText(const QListWidget *list);
+
+// The selected slot, with "nothing selected" meaning slot 0.
+std::int16_t SelectedSlotOrFirst(const QListWidget *list);
+
+// Holds a box to at most `limit` characters: a longer text is cut to its
+// first `limit` characters and the caret goes to the end; otherwise nothing
+// happens, the caret included. Call it on every change of the box's text.
+void ApplyLengthRule(QLineEdit *box, int limit);
+
+inline QString ToQString(const std::u16string &text)
+{
+    return QString::fromStdU16String(text);
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "codepage.h"
+
+class QWidget;
+
+// Tells the user that a text holds a character the player file cannot
+// store; the editor stays open with the text as it is.
+void ShowRefusal(QWidget *parent, const UnencodableCharacterError &error);
