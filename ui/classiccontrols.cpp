@@ -90,6 +90,25 @@ QCursor ArrowPointer()
     return QCursor(QPixmap(QStringLiteral(":/images/pointer.png")), 0, 0);
 }
 
+void SetTabOrder(QWidget *window, std::initializer_list<QWidget *> order)
+{
+    // QWidget::setTabOrder leaves a pair alone when the second control
+    // already follows the first round the ring, counting only controls that
+    // take the focus. A window that takes none is skipped in that count, so
+    // the ring could come out turned, with the window (where the opening
+    // focus search starts) in the middle. While the window counts as a stop,
+    // every control is moved behind the first one.
+    const Qt::FocusPolicy policy = window->focusPolicy();
+    window->setFocusPolicy(Qt::TabFocus);
+    QWidget *previous = nullptr;
+    for (QWidget *control : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+    window->setFocusPolicy(policy);
+}
+
 void SetupClassicWindow(QWidget *window, const QString &caption, const QPoint &screenPosition,
                         const QSize &clientSize, TitleButtons buttons)
 {

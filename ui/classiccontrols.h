@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QString>
 
+#include <initializer_list>
+
 class ClassicLabel;
 class QCursor;
 class QLabel;
@@ -43,6 +45,11 @@ QString ArrayMemberName(const char *arrayName, int index);
 
 // The program's own mouse pointer, a shaded arrow with its hot spot at the tip.
 QCursor ArrowPointer();
+
+// Chains the controls in `order` for Tab, and makes the first of them the
+// start of the window's focus order, where the focus goes when the window
+// opens (or to the next one that is visible).
+void SetTabOrder(QWidget *window, std::initializer_list<QWidget *> order);
 
 enum class TitleButtons { CloseOnly, MinimiseAndClose };
 

@@ -66,7 +66,5 @@ void Ui::Form1::setupUi(QWidget *window)
         AddLabel(window, QStringLiteral("lblPlayerName"), TwipsRect(240, 240, 2775, 255),
                  QStringLiteral("Player Name"), times975);
 
-    QWidget::setTabOrder(List1, Command1);
-    QWidget::setTabOrder(Command1, Command2);
-    QWidget::setTabOrder(Command2, Picture1);
+    SetTabOrder(window, {List1, Command1, Command2, Picture1});
 }

@@ -38,8 +38,6 @@ void Ui::Form2::setupUi(QWidget *window)
 
     // The focus starts in the middle box, goes through the buttons, then up
     // the column and down from box 5.
-    QWidget *const focusOrder[] = {box(4), cmdsave, cmdcancel, cmdreset, box(3), box(2), box(1),
-                                   box(0), box(5),  box(6),    box(7),   box(8), box(9), Command1};
-    for (std::size_t i = 1; i < std::size(focusOrder); ++i)
-        QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
+    SetTabOrder(window, {box(4), cmdsave, cmdcancel, cmdreset, box(3), box(2), box(1), box(0),
+                         box(5), box(6), box(7), box(8), box(9), Command1});
 }

@@ -48,6 +48,6 @@ void Ui::Form3::setupUi(QWidget *window)
         Label1[static_cast<std::size_t>(code)] = label;
     }
 
-    QWidget::setTabOrder(tbmacro, tbname);
-    QWidget::setTabOrder(tbname, Command1);
+    // The labels take no focus, so the order holds the boxes and the button.
+    SetTabOrder(window, {tbmacro, tbname, Command1});
 }

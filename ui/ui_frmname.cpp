@@ -27,8 +27,5 @@ void Ui::frmname::setupUi(QWidget *window)
         AddLabel(window, QStringLiteral("lblname"), TwipsRect(165, 240, 2655, 255),
                  QStringLiteral("Label1"), ClassicFont(QStringLiteral("Times New Roman"), 9.75));
 
-    QWidget::setTabOrder(txtname, cmdsave);
-    QWidget::setTabOrder(cmdsave, cmdcancel);
-    QWidget::setTabOrder(cmdcancel, cmdreset);
-    QWidget::setTabOrder(cmdreset, Command1);
+    SetTabOrder(window, {txtname, cmdsave, cmdcancel, cmdreset, Command1});
 }
