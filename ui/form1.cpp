@@ -10,8 +10,6 @@
 Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     setupUi(this);
-    // The window opens with the focus in the player list, the first of its tab order.
-    List1->setFocus();
     connect(List1, &QListWidget::currentRowChanged, this, &Form1::List1_Click);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);

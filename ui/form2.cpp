@@ -10,8 +10,6 @@
 Form2::Form2(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
 {
     setupUi(this);
-    // The window opens with the focus in the fifth box, the first of its tab order.
-    txtmacro[4]->setFocus();
     for (std::size_t i = 0; i < txtmacro.size(); ++i) {
         const int index = static_cast<int>(i);
         connect(txtmacro[i], &QLineEdit::textChanged, this,

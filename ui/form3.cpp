@@ -28,19 +28,6 @@ void Form3::Form_Load()
     }
 }
 
-void Form3::showEvent(QShowEvent *event)
-{
-    // The opener shows one scratch box just before the window; the focus
-    // starts there, or on the button when neither box is shown.
-    if (tbmacro->isVisibleTo(this))
-        tbmacro->setFocus();
-    else if (tbname->isVisibleTo(this))
-        tbname->setFocus();
-    else
-        Command1->setFocus();
-    ClassicDialog::showEvent(event);
-}
-
 void Form3::Label1_Click(int index)
 {
     // The character comes from the label's index, not its caption, and

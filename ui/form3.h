@@ -12,9 +12,6 @@ class Form3 : public ClassicDialog, public Ui::Form3
 public:
     explicit Form3(QWidget *owner);
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     void Form_Load();
     void Label1_Click(int index);

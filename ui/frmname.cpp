@@ -12,8 +12,6 @@
 frmname::frmname(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
 {
     setupUi(this);
-    // The window opens with the focus in the name box, the first of its tab order.
-    txtname->setFocus();
     connect(txtname, &QLineEdit::textChanged, this, &frmname::txtname_Change);
     connect(cmdsave, &QPushButton::clicked, this, &frmname::cmdsave_Click);
     connect(cmdreset, &QPushButton::clicked, this, &frmname::cmdreset_Click);
