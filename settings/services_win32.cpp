@@ -1,0 +1,199 @@
+// System services on Windows, through the ANSI entry points of the system's
+// own calls: texts cross in the ANSI code page, like the player file's.
+#include "registry_win32.h"
+#include "systemservices.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <array>
+
+namespace {
+
+// Keeps COM initialised on this thread while the folder dialog runs. The
+// window toolkit normally has done it already; then this only counts up.
+class ComApartment
+{
+public:
+    ComApartment() : m_initialised(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment()
+    {
+        if (m_initialised)
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment &) = delete;
+    ComApartment &operator=(const ComApartment &) = delete;
+
+private:
+    bool m_initialised;
+};
+
+// An item list from the shell, freed with CoTaskMemFree in every case (a
+// null list included).
+class ItemList
+{
+public:
+    explicit ItemList(PIDLIST_ABSOLUTE items) : m_items(items) {}
+    ~ItemList() { CoTaskMemFree(m_items); }
+    ItemList(const ItemList &) = delete;
+    ItemList &operator=(const ItemList &) = delete;
+
+    PIDLIST_ABSOLUTE get() const { return m_items; }
+
+private:
+    PIDLIST_ABSOLUTE m_items;
+};
+
+// An opened registry key, or the null handle when the opening failed. It is
+// closed in either case.
+class RegistryKey
+{
+public:
+    RegistryKey(HKEY root, const std::string &subKey, REGSAM access)
+    {
+        if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &m_key) != ERROR_SUCCESS)
+            m_key = nullptr;
+    }
+    ~RegistryKey() { RegCloseKey(m_key); }
+    RegistryKey(const RegistryKey &) = delete;
+    RegistryKey &operator=(const RegistryKey &) = delete;
+
+    HKEY get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+// The text before the first zero character.
+std::string textBeforeZero(const std::string &buffer)
+{
+    return buffer.substr(0, buffer.find('\0'));
+}
+
+} // namespace
+
+std::string BrowseForFolder(NativeWindow owner, const std::string &title)
+{
+    const ComApartment com;
+    BROWSEINFOA request{};
+    request.hwndOwner = reinterpret_cast<HWND>(owner);
+    request.pidlRoot = nullptr; // the whole namespace, from the desktop
+    request.pszDisplayName = nullptr;
+    request.lpszTitle = title.c_str();
+    request.ulFlags = BIF_RETURNONLYFSDIRS;
+    request.lpfn = nullptr;
+    request.lParam = 0;
+    request.iImage = 0;
+    const ItemList items(SHBrowseForFolderA(&request));
+
+    // The shell writes up to MAX_PATH characters whatever the buffer's size,
+    // so the buffer has room for them; a path that does not fit in the
+    // 254 characters the settings file gives back is refused.
+    constexpr std::size_t PathLimit = 255;
+    std::string buffer(MAX_PATH, ' ');
+    if (!SHGetPathFromIDListA(items.get(), buffer.data()))
+        return {};
+    const std::string path = textBeforeZero(buffer);
+    return path.size() < PathLimit ? path : std::string();
+}
+
+std::string ReadProfileString(const std::string &fileName, const std::string &section,
+                              const std::string &key, const std::string &defaultValue)
+{
+    constexpr DWORD BufferSize = 255;
+    std::string buffer(BufferSize, '\0');
+    const DWORD copied =
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
+                                 BufferSize, fileName.c_str());
+    return buffer.substr(0, copied);
+}
+
+void WriteProfileString(const std::string &fileName, const std::string &section,
+                        const std::string &key, const std::string &value)
+{
+    WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), fileName.c_str());
+}
+
+std::int32_t QueryStringValue(HKEY key, const std::string &valueName,
+                              std::optional<std::string> &value)
+{
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (type != REG_SZ)
+        return -1;
+    if (size == 0)
+        return status; // a zero-length string: nothing to read, not even its zero
+
+    std::string buffer(size, '\0');
+    status = RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE *>(buffer.data()), &size);
+    if (status != ERROR_SUCCESS) {
+        value.reset();
+        return status;
+    }
+    // The second query gives the size actually copied; a value emptied in
+    // between leaves nothing to take.
+    if (size == 0)
+        return status;
+    buffer.resize(size - 1); // drop the stored terminating zero
+    value = std::move(buffer);
+    return status;
+}
+
+std::optional<std::string> ReadRegistryValue(HKEY root, const std::string &subKey,
+                                             const std::string &valueName)
+{
+#ifdef _WIN64
+    // The game's installer is a 32-bit program, so its entry lies in the
+    // 32-bit view of the registry; a 64-bit build asks that view first, as
+    // the 32-bit build does implicitly, and then its own.
+    constexpr std::array<REGSAM, 2> views{KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+#else
+    constexpr std::array<REGSAM, 1> views{0};
+#endif
+    for (const REGSAM view : views) {
+        // Read rights only: a user without administrator rights may not ask
+        // for more on a key under HKEY_LOCAL_MACHINE.
+        const RegistryKey key(root, subKey, KEY_QUERY_VALUE | view);
+        std::optional<std::string> value;
+        QueryStringValue(key.get(), valueName, value);
+        if (value)
+            return value;
+    }
+    return std::nullopt;
+}
+
+std::string GameFolderFromRegistry()
+{
+    return ReadRegistryValue(HKEY_LOCAL_MACHINE,
+                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe",
+                             "Path")
+        .value_or(std::string());
+}
+
+void OpenWebAddress()
+{
+    ShellExecuteA(nullptr, nullptr, MakersWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+std::string ExecutableFolder()
+{
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return ".";
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2); // cut short: try a larger buffer
+    }
+    const auto separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? "." : path.substr(0, separator);
+}
