@@ -1,0 +1,69 @@
+// The settings file through Windows' own profile-string calls, on real
+// files in a temporary folder.
+#include "check.h"
+#include "systemservices.h"
+#include "testfiles.h"
+
+#include <filesystem>
+
+using testfiles::readText;
+using testfiles::TempDir;
+using testfiles::writeText;
+
+TEST_CASE("a missing file gives the default and is not created by the read")
+{
+    TempDir dir;
+    const auto file = dir.file("ivlname.cfg");
+    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string());
+    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", "C:\\Default"), std::string("C:\\Default"));
+    CHECK(!std::filesystem::exists(file));
+}
+
+TEST_CASE("a write creates the file, the section and the key; any case reads it back")
+{
+    TempDir dir;
+    const auto file = dir.file("ivlname.cfg");
+    WriteProfileString(file, "KORVAX", "path", "C:\\Games\\KORVAX");
+    CHECK_EQ(readText(file), std::string("[KORVAX]\r\npath=C:\\Games\\KORVAX\r\n"));
+    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string("C:\\Games\\KORVAX"));
+    CHECK_EQ(ReadProfileString(file, "korvax", "PATH", ""), std::string("C:\\Games\\KORVAX"));
+    CHECK_EQ(ReadProfileString(file, "KORVAX", "other", "none"), std::string("none"));
+    CHECK_EQ(ReadProfileString(file, "OTHER", "path", "none"), std::string("none"));
+
+    // A second write replaces the value and keeps the key's spelling.
+    WriteProfileString(file, "Korvax", "PATH", "D:\\KORVAX");
+    CHECK_EQ(readText(file), std::string("[KORVAX]\r\npath=D:\\KORVAX\r\n"));
+}
+
+TEST_CASE("an empty value keeps the key, with nothing after '='")
+{
+    TempDir dir;
+    const auto file = dir.file("ivlname.cfg");
+    writeText(file, "[KORVAX]\r\npath=C:\\Games\r\n");
+    WriteProfileString(file, "KORVAX", "path", "");
+    CHECK_EQ(readText(file), std::string("[KORVAX]\r\npath=\r\n"));
+    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", "none"), std::string());
+}
+
+TEST_CASE("a value is read as at most 254 characters")
+{
+    TempDir dir;
+    const auto file = dir.file("ivlname.cfg");
+    const std::string value(300, 'v');
+    WriteProfileString(file, "KORVAX", "path", value);
+    CHECK_EQ(readText(file), "[KORVAX]\r\npath=" + value + "\r\n");
+    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string(254, 'v'));
+    writeText(file, "[KORVAX]\r\npath=" + std::string(254, 'w') + "\r\n");
+    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string(254, 'w'));
+}
+
+TEST_CASE("a file that cannot be written is left silently")
+{
+    TempDir dir;
+    const auto file = dir.file("missing-folder\\ivlname.cfg");
+    WriteProfileString(file, "KORVAX", "path", "C:\\Games");
+    CHECK(!std::filesystem::exists(dir.file("missing-folder")));
+    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string());
+}
+
+CHECK_MAIN
