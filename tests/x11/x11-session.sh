@@ -1,0 +1,164 @@
+# shellcheck shell=bash
+# Shared by the X11 scripts (sourced, not run): a private X server, the
+# editor started as a user starts it, and small helpers for window geometry
+# and screenshots. Everything lives in one temporary folder that the exit
+# trap removes, together with the processes started here.
+
+session_tmp=$(mktemp -d "${TMPDIR:-/tmp}/korvax-x11.XXXXXX")
+xvfb_pid=
+editor_pid=
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Stops a process started by this script and waits for it, quietly.
+stop_process() {
+    local pid=$1
+    [[ -n "$pid" ]] || return 0
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
+session_cleanup() {
+    local status=$?
+    if [[ $status -ne 0 && -n "${FAILURE_SHOT:-}" && -n "${DISPLAY:-}" ]]; then
+        import -window root "$FAILURE_SHOT" 2>/dev/null &&
+            echo "The screen at the failure: $FAILURE_SHOT" >&2
+    fi
+    if [[ $status -ne 0 && -s "$session_tmp/editor.log" ]]; then
+        echo "--- editor output ---" >&2
+        cat "$session_tmp/editor.log" >&2
+    fi
+    stop_process "$editor_pid"
+    stop_process "$xvfb_pid"
+    rm -rf "$session_tmp"
+    exit "$status"
+}
+trap session_cleanup EXIT
+trap 'exit 130' INT TERM
+
+now_ms() {
+    date +%s%3N
+}
+
+# Starts a private X server. Xvfb picks a free display number itself
+# (-displayfd), so parallel runs cannot collide on one.
+start_x_server() {
+    local numberfile="$session_tmp/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+        3>"$numberfile" >"$session_tmp/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    local deadline=$(($(now_ms) + 10000))
+    until [[ -s "$numberfile" && $(wc -l <"$numberfile") -ge 1 ]]; do
+        kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$session_tmp/xvfb.log")"
+        (($(now_ms) < deadline)) || fail "Xvfb gave no display number within 10 s"
+        sleep 0.02
+    done
+    DISPLAY=":$(head -n1 "$numberfile")"
+    export DISPLAY
+    unset WAYLAND_DISPLAY
+    # The editor must draw on this server, whatever the caller's Qt settings.
+    export QT_QPA_PLATFORM=xcb
+    export XDG_RUNTIME_DIR="$session_tmp/runtime"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+}
+
+# Lays out a user's install in the temporary folder: the editor copied into
+# its own folder with the settings file beside it, and a game folder holding
+# the synthetic player file. Sets program_dir, game_dir and save_file.
+prepare_user_install() {
+    local editor=$1 make_sample_save=$2
+    program_dir="$session_tmp/program"
+    game_dir="$session_tmp/Games/KORVAX"
+    save_file="$game_dir/kvxplr.sav"
+    mkdir -p "$program_dir" "$game_dir"
+    cp "$editor" "$program_dir/korvax-editor"
+    "$make_sample_save" "$game_dir" >/dev/null || fail "make-sample-save failed"
+    [[ -s "$save_file" ]] || fail "make-sample-save wrote no $save_file"
+    printf '[KORVAX]\r\npath=%s\r\n' "$game_dir" >"$program_dir/ivlname.cfg"
+    # No Wine prefix may point the editor at another folder.
+    export HOME="$session_tmp/home"
+    mkdir -p "$HOME"
+    unset WINEPREFIX
+}
+
+# Starts the editor the way a desktop does: from its own folder's path,
+# with the current folder elsewhere.
+start_editor() {
+    local program=$1
+    (cd "$session_tmp" && exec "$program") >"$session_tmp/editor.log" 2>&1 &
+    editor_pid=$!
+}
+
+editor_running() {
+    kill -0 "$editor_pid" 2>/dev/null
+}
+
+# The regular expression xdotool needs to match exactly TITLE.
+title_pattern() {
+    # shellcheck disable=SC2001 # one sed is clearer than a chain of replacements
+    echo "^$(sed 's/[][\.*^$+?(){}|]/\\&/g' <<<"$1")\$"
+}
+
+# Prints the id of the shown window whose title is exactly TITLE, waiting up
+# to 10 s for it; fails if the editor ends first.
+wait_for_window() {
+    local title=$1 pattern id
+    pattern=$(title_pattern "$title")
+    local deadline=$(($(now_ms) + 10000))
+    while :; do
+        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
+        [[ -n "$id" ]] && break
+        editor_running || fail "the editor ended before showing \"$title\" (see its output below)"
+        (($(now_ms) < deadline)) || fail "no window \"$title\" appeared within 10 s"
+        sleep 0.02
+    done
+    echo "$id"
+}
+
+# Waits up to 10 s until no shown window has the title TITLE.
+wait_for_window_gone() {
+    local title=$1 pattern
+    pattern=$(title_pattern "$title")
+    local deadline=$(($(now_ms) + 10000))
+    while xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1; do
+        (($(now_ms) < deadline)) || fail "the window \"$title\" is still open after 10 s"
+        sleep 0.02
+    done
+}
+
+# Sets WIN_X WIN_Y WIN_W WIN_H to a window's place and size on the screen.
+# shellcheck disable=SC2034 # the scripts that source this file read them
+window_geometry() {
+    local id=$1 line
+    WIN_X='' WIN_Y='' WIN_W='' WIN_H=''
+    while read -r line; do
+        case $line in
+        X=*) WIN_X=${line#X=} ;;
+        Y=*) WIN_Y=${line#Y=} ;;
+        WIDTH=*) WIN_W=${line#WIDTH=} ;;
+        HEIGHT=*) WIN_H=${line#HEIGHT=} ;;
+        esac
+    done < <(xdotool getwindowgeometry --shell "$id")
+    [[ -n "$WIN_X" && -n "$WIN_Y" ]] || fail "cannot measure window $id"
+}
+
+# Twips to pixels at 96 dpi, rounded as the editor rounds its layouts.
+px() {
+    echo $((($1 + 7) / 15))
+}
+
+# The fraction (0 to 1) of bright pixels in a rectangle of a picture, after
+# a cut at half brightness.
+bright_fraction() {
+    local picture=$1 x=$2 y=$3 w=$4 h=$5
+    convert "$picture" -crop "${w}x${h}+${x}+${y}" +repage -colorspace Gray \
+        -threshold 50% -format '%[fx:mean]' info:
+}
+
+# Compares two numbers given as text: is_true "0.3 > 0".
+is_true() {
+    awk "BEGIN { exit !($1) }"
+}
