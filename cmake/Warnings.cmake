@@ -13,3 +13,11 @@ if(KORVAX_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# libFuzzer's coverage instrumentation and the sanitizers for every target;
+# the fuzz targets link libFuzzer itself (tests/fuzz). Needs clang.
+if(KORVAX_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
