@@ -22,13 +22,21 @@ bool Application::notify(QObject *receiver, QEvent *event)
 
 bool Application::runGuarded(const std::function<void()> &step)
 {
+    const int failuresBefore = m_failures;
     try {
         step();
-        return true;
     } catch (const std::exception &error) {
         fail(error);
     }
-    return false;
+    return m_failures == failuresBefore;
+}
+
+void Application::runHandler(const std::function<void()> &handler)
+{
+    if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
+        app->runGuarded(handler);
+    else
+        handler();
 }
 
 void Application::setFailurePolicy(FailurePolicy policy)
@@ -45,6 +53,7 @@ QString Application::failureMessage(const std::exception &error)
 void Application::fail(const std::exception &error)
 {
     m_failed = true;
+    ++m_failures;
     m_policy.report(failureMessage(error));
     m_policy.end();
 }

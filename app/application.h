@@ -26,8 +26,15 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 
     // Runs a step outside event delivery (the start-up) under the same
-    // failure handling. Returns false when the step failed.
+    // failure handling. Returns false when the step, or a handler it set
+    // off, failed.
     bool runGuarded(const std::function<void()> &step);
+
+    // Runs an event handler so that a failure in it is handled at the
+    // handler's edge: Qt's own code is not built to be unwound by an
+    // exception, and leaks or loses its state when it is. Without an
+    // Application object the failure passes on to the caller.
+    static void runHandler(const std::function<void()> &handler);
 
     void setFailurePolicy(FailurePolicy policy);
     bool hasFailed() const { return m_failed; }
@@ -40,4 +47,11 @@ private:
 
     FailurePolicy m_policy;
     bool m_failed = false;
+    int m_failures = 0;
 };
+
+// A slot for connect() that runs the handler through Application::runHandler.
+template <typename Handler> auto Guarded(Handler handler)
+{
+    return [handler] { Application::runHandler(handler); };
+}

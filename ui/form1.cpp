@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "application.h"
 #include "form2.h"
 #include "frmname.h"
 #include "gamefolder.h"
@@ -10,9 +11,9 @@
 Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     setupUi(this);
-    connect(List1, &QListWidget::currentRowChanged, this, &Form1::List1_Click);
+    connect(List1, &QListWidget::currentRowChanged, this, Guarded([this] { List1_Click(); }));
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command2, &QPushButton::clicked, this, Guarded([this] { Command2_Click(); }));
     connect(Label2, &ClassicLabel::clicked, this, &Form1::Label2_Click);
 }
 

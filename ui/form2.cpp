@@ -1,5 +1,6 @@
 #include "form2.h"
 
+#include "application.h"
 #include "form1.h"
 #include "form3.h"
 #include "globals.h"
@@ -15,8 +16,8 @@ Form2::Form2(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
         connect(txtmacro[i], &QLineEdit::textChanged, this,
                 [this, index] { txtmacro_Change(index); });
     }
-    connect(cmdsave, &QPushButton::clicked, this, &Form2::cmdsave_Click);
-    connect(cmdreset, &QPushButton::clicked, this, &Form2::cmdreset_Click);
+    connect(cmdsave, &QPushButton::clicked, this, Guarded([this] { cmdsave_Click(); }));
+    connect(cmdreset, &QPushButton::clicked, this, Guarded([this] { cmdreset_Click(); }));
     connect(cmdcancel, &QPushButton::clicked, this, &Form2::cmdcancel_Click);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     Form_Load();

@@ -1,5 +1,6 @@
 #include "frmname.h"
 
+#include "application.h"
 #include "form1.h"
 #include "form3.h"
 #include "globals.h"
@@ -13,7 +14,7 @@ frmname::frmname(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
 {
     setupUi(this);
     connect(txtname, &QLineEdit::textChanged, this, &frmname::txtname_Change);
-    connect(cmdsave, &QPushButton::clicked, this, &frmname::cmdsave_Click);
+    connect(cmdsave, &QPushButton::clicked, this, Guarded([this] { cmdsave_Click(); }));
     connect(cmdreset, &QPushButton::clicked, this, &frmname::cmdreset_Click);
     connect(cmdcancel, &QPushButton::clicked, this, &frmname::cmdcancel_Click);
     connect(Command1, &QPushButton::clicked, this, &frmname::Command1_Click);
