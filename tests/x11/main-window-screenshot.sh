@@ -11,6 +11,7 @@ editor=$1 make_sample_save=$2 screenshot=$3
 # shellcheck source=x11-session.sh
 source "$(dirname "$0")/x11-session.sh"
 FAILURE_SHOT="${screenshot%.png}-failure.png"
+mkdir -p "$(dirname "$screenshot")"
 rm -f "$screenshot" "$FAILURE_SHOT"
 
 start_x_server
