@@ -78,7 +78,12 @@ prepare_user_install() {
     "$make_sample_save" "$game_dir" >/dev/null || fail "make-sample-save failed"
     [[ -s "$save_file" ]] || fail "make-sample-save wrote no $save_file"
     printf '[KORVAX]\r\npath=%s\r\n' "$game_dir" >"$program_dir/ivlname.cfg"
-    # No Wine prefix may point the editor at another folder.
+    isolate_home
+}
+
+# A home of our own, with no Wine prefix that could point the editor at
+# another game folder.
+isolate_home() {
     export HOME="$session_tmp/home"
     mkdir -p "$HOME"
     unset WINEPREFIX
@@ -94,6 +99,19 @@ start_editor() {
 
 editor_running() {
     kill -0 "$editor_pid" 2>/dev/null
+}
+
+# Waits up to 10 s for the editor to end; sets editor_status to its exit status.
+# shellcheck disable=SC2034 # read by the scripts that source this file
+wait_for_editor_exit() {
+    local deadline=$(($(now_ms) + 10000))
+    while editor_running; do
+        (($(now_ms) < deadline)) || fail "the editor is still running after 10 s"
+        sleep 0.02
+    done
+    editor_status=0
+    wait "$editor_pid" || editor_status=$?
+    editor_pid=
 }
 
 # The regular expression xdotool needs to match exactly TITLE.
