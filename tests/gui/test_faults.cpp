@@ -1,0 +1,675 @@
+// Faults and bad input around the player file and the settings file. Each
+// case checks what the user is told (the report names the file and the
+// reason in words) and that the player file holds exactly the bytes it held
+// before the fault, or exactly those of a complete write.
+#include "application.h"
+#include "fonts.h"
+#include "form2.h"
+#include "frmname.h"
+#include "modal.h"
+#include "samplegame.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifdef __linux__
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int NameAt(int slot)
+{
+    return 20 + 25948 * slot;
+}
+constexpr int MacroAt(int slot, int k)
+{
+    return 8420 + 25948 * slot + 40 * k;
+}
+
+QByteArray patched(int offset, const QByteArray &bytes,
+                   QByteArray file = SampleGame::originalBytes())
+{
+    file.replace(offset, bytes.size(), bytes);
+    return file;
+}
+
+QStringList captions(const Form1 &window)
+{
+    QStringList list;
+    for (const ClassicLabel *label : window.lblMacro)
+        list << label->caption();
+    return list;
+}
+
+QStringList names(const Form1 &window)
+{
+    QStringList list;
+    for (int i = 0; i < window.List1->count(); ++i)
+        list << window.List1->item(i)->text();
+    return list;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QString reason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString fromPath(const std::string &path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// While it lives, the calling thread opens files as an ordinary user does:
+// root passes over permission bits through CAP_DAC_OVERRIDE, so it is
+// dropped from the thread's effective set, and given back at the end.
+class AsOrdinaryUser
+{
+public:
+    AsOrdinaryUser()
+    {
+#ifdef __linux__
+        if (::geteuid() != 0)
+            return;
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_dropped = ::syscall(SYS_capset, &m_header, reduced) == 0;
+#endif
+    }
+    ~AsOrdinaryUser()
+    {
+#ifdef __linux__
+        if (m_dropped)
+            ::syscall(SYS_capset, &m_header, m_saved);
+#endif
+    }
+    AsOrdinaryUser(const AsOrdinaryUser &) = delete;
+    AsOrdinaryUser &operator=(const AsOrdinaryUser &) = delete;
+
+    // Whether a read-only file in `folder` really refuses an opening for writing.
+    static bool permissionsHold(const QString &folder)
+    {
+        const QString probe = folder + QStringLiteral("/probe");
+        writeBytes(probe, "x");
+        QFile::setPermissions(probe, QFile::ReadOwner);
+        QFile file(probe);
+        const bool refused = !file.open(QIODevice::WriteOnly | QIODevice::Append);
+        file.close();
+        QFile::setPermissions(probe, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(probe);
+        return refused;
+    }
+
+private:
+#ifdef __linux__
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+#endif
+};
+
+// The registry knows nothing; the settings file is real; the dialog gives
+// a set answer and counts its openings.
+class SettingsFileServices final : public SystemServices
+{
+public:
+    explicit SettingsFileServices(std::string answer) : m_answer(std::move(answer)) {}
+    std::string GameFolderFromRegistry() override { return {}; }
+    std::string ReadProfileString(const std::string &file, const std::string &section,
+                                  const std::string &key, const std::string &fallback) override
+    {
+        return m_real.ReadProfileString(file, section, key, fallback);
+    }
+    void WriteProfileString(const std::string &file, const std::string &section,
+                            const std::string &key, const std::string &value) override
+    {
+        m_real.WriteProfileString(file, section, key, value);
+    }
+    std::string BrowseForFolder(NativeWindow, const std::string &) override
+    {
+        ++dialogs;
+        return m_answer;
+    }
+
+    int dialogs = 0;
+
+private:
+    PlatformServices m_real;
+    std::string m_answer;
+};
+
+// An editor folder with its settings file, and a game folder with the
+// sample player file somewhere below a temporary folder.
+struct Installation
+{
+    QTemporaryDir root;
+    QString editorFolder = root.path() + QStringLiteral("/editor");
+    QString settingsFile = editorFolder + QStringLiteral("/ivlname.cfg");
+
+    Installation() { QDir().mkpath(editorFolder); }
+
+    // Makes `folder` (below the root) hold the sample player file; returns
+    // the game folder text as the program would be given it.
+    std::string addGame(const QString &folder, const QString &spelling = QString()) const
+    {
+        const QString path = root.path() + u'/' + folder;
+        QDir().mkpath(path);
+        SampleSave::WriteTo(QFile::encodeName(path).toStdString());
+        return QFile::encodeName(root.path() + u'/' + (spelling.isEmpty() ? folder : spelling))
+            .toStdString();
+    }
+    std::string settings() const { return QFile::encodeName(settingsFile).toStdString(); }
+};
+
+// A modal window that opens although it should not is closed again, so the
+// test fails instead of hanging. Only while this object lives.
+class StrayModalCloser
+{
+public:
+    StrayModalCloser()
+    {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                opened = true;
+                modal->close();
+            }
+        });
+        m_timer.start(0);
+    }
+    bool opened = false;
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_reports;
+    int m_ends = 0;
+
+    // One report and one request to end, naming `path` and `why`, with no
+    // bare error number in place of words.
+    void expectOneFailure(const QString &path, const QString &why)
+    {
+        QCOMPARE(m_reports.size(), 1);
+        QCOMPARE(m_ends, 1);
+        const QString &report = m_reports.first();
+        QVERIFY2(report.contains(path), qPrintable(report));
+        QVERIFY2(report.contains(why), qPrintable(report));
+        static const QRegularExpression bareNumber(
+            QStringLiteral("(errno|error|code)\\s*[:=#]?\\s*-?\\d+"),
+            QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(!bareNumber.match(report).hasMatch(), qPrintable(report));
+    }
+    void expectNoFailure()
+    {
+        QVERIFY2(m_reports.isEmpty(), qPrintable(m_reports.join(u'\n')));
+        QCOMPARE(m_ends, 0);
+    }
+
+    enum class Editor { NeverOpened, Closed, StillOpen };
+
+    // Opens the name editor on the selected player, types `text`, lets the
+    // fault happen and submits. Tells whether the editor closed, as after a
+    // complete submit, or stayed open because a step failed.
+    static Editor submitName(Form1 &window, const QString &text, const std::function<void()> &fault)
+    {
+        bool stillOpen = false;
+        const bool ran = RunModal(window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            editor->txtname->setText(text);
+            fault();
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+            stillOpen = editor->isVisible();
+        });
+        return !ran ? Editor::NeverOpened : stillOpen ? Editor::StillOpen : Editor::Closed;
+    }
+    static Editor submitMacro(Form1 &window, int k, const QString &text,
+                              const std::function<void()> &fault)
+    {
+        bool stillOpen = false;
+        const bool ran = RunModal(window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            editor->txtmacro[static_cast<std::size_t>(k)]->setText(text);
+            fault();
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+            stillOpen = editor->isVisible();
+        });
+        return !ran ? Editor::NeverOpened : stillOpen ? Editor::StillOpen : Editor::Closed;
+    }
+
+    // Starts a window the way the program does, under its failure handling.
+    static bool start(Form1 &window, SystemServices &services, const std::string &settings)
+    {
+        bool found = false;
+        auto *app = qobject_cast<Application *>(QCoreApplication::instance());
+        const bool ok = app->runGuarded([&] { found = window.Form_Load(services, settings); });
+        return ok && found;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        auto *app = qobject_cast<Application *>(QCoreApplication::instance());
+        QVERIFY(app);
+        app->setFailurePolicy(
+            {[this](const QString &message) { m_reports << message; }, [this] { ++m_ends; }});
+    }
+    void init()
+    {
+        m_reports.clear();
+        m_ends = 0;
+    }
+
+    // --- the player file ---------------------------------------------------
+
+    void deletedBeforeASubmitIsReportedAndNotMadeAgain()
+    {
+        for (const bool macros : {false, true}) {
+            init();
+            SampleGame game;
+            Form1 window;
+            QVERIFY(game.load(window));
+            window.List1->setCurrentRow(2);
+            const QStringList listed = names(window);
+            const QStringList shown = captions(window);
+            const auto remove = [&] { QVERIFY(QFile::remove(game.playerFile())); };
+            const Editor editor = macros ? submitMacro(window, 3, QStringLiteral("GG"), remove)
+                                         : submitName(window, QStringLiteral("Zoë"), remove);
+            QCOMPARE(editor, Editor::StillOpen); // the steps after the failing write never ran
+            expectOneFailure(game.playerFile(), reason(ENOENT));
+            QVERIFY(!QFile::exists(game.playerFile()));
+            QCOMPARE(names(window), listed);
+            QCOMPARE(captions(window), shown);
+        }
+    }
+
+    void deletedBeforeTheMacrosEditorOpens()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        QVERIFY(QFile::remove(game.playerFile()));
+        StrayModalCloser closer;
+        QTest::mouseClick(window.Command2, Qt::LeftButton);
+        QVERIFY(!closer.opened);
+        expectOneFailure(game.playerFile(), reason(ENOENT));
+        QVERIFY(!QFile::exists(game.playerFile()));
+    }
+
+    void readOnlyBeforeASubmitKeepsEveryByte()
+    {
+        for (const bool macros : {false, true}) {
+            init();
+            SampleGame game;
+            Form1 window;
+            QVERIFY(game.load(window));
+            window.List1->setCurrentRow(1);
+            const QStringList listed = names(window);
+            AsOrdinaryUser ordinary;
+            const auto makeReadOnly = [&] {
+                QVERIFY(QFile::setPermissions(
+                    game.playerFile(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            };
+            if (!AsOrdinaryUser::permissionsHold(QFileInfo(game.playerFile()).path()))
+                QSKIP("Permission bits cannot refuse a write here (privileged user whose "
+                      "CAP_DAC_OVERRIDE cannot be dropped)");
+            const Editor editor = macros
+                                      ? submitMacro(window, 0, QStringLiteral("GG"), makeReadOnly)
+                                      : submitName(window, QStringLiteral("Ann"), makeReadOnly);
+            QCOMPARE(editor, Editor::StillOpen);
+            expectOneFailure(game.playerFile(), reason(EACCES));
+            QCOMPARE(game.bytes(), SampleGame::originalBytes());
+            QCOMPARE(names(window), listed);
+
+            // A read-only file can still be looked at.
+            init();
+            window.List1->setCurrentRow(3);
+            expectNoFailure();
+            QCOMPARE(captions(window).at(0), QStringLiteral("Last slot speaking"));
+        }
+    }
+
+    void replacedByAFolder()
+    {
+        // Before a selection, and before a name's submit.
+        for (const bool submit : {false, true}) {
+            init();
+            SampleGame game;
+            Form1 window;
+            QVERIFY(game.load(window));
+            const QStringList shown = captions(window);
+            const auto replace = [&] {
+                QVERIFY(QFile::remove(game.playerFile()));
+                QVERIFY(QDir().mkdir(game.playerFile()));
+            };
+            if (submit) {
+                QCOMPARE(submitName(window, QStringLiteral("Ann"), replace), Editor::StillOpen);
+            } else {
+                replace();
+                window.List1->setCurrentRow(2);
+            }
+            expectOneFailure(game.playerFile(), reason(EISDIR));
+            QCOMPARE(captions(window), shown);
+            QVERIFY(QFileInfo(game.playerFile()).isDir());
+            QVERIFY(QDir(game.playerFile())
+                        .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                 QDir::System));
+        }
+    }
+
+    void cutShorterThanASlotNeedsIsRefusedNotLengthened()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        // Slot 2's name is whole, its macros are gone; slot 3 is gone.
+        const QByteArray cut = SampleGame::originalBytes().left(60000);
+        QVERIFY(writeBytes(game.playerFile(), cut));
+        window.List1->setCurrentRow(2);
+        expectNoFailure();
+        QCOMPARE(captions(window), QStringList(10, QString()));
+
+        QCOMPARE(submitMacro(window, 3, QStringLiteral("GG"), [] {}), Editor::StillOpen);
+        expectOneFailure(game.playerFile(), QStringLiteral("60000 bytes long"));
+        QVERIFY2(m_reports.first().contains(QStringLiteral("60716 bytes")),
+                 qPrintable(m_reports.first()));
+        QCOMPARE(game.bytes(), cut);
+
+        init();
+        window.List1->setCurrentRow(3);
+        QCOMPARE(submitName(window, QStringLiteral("Ann"), [] {}), Editor::StillOpen);
+        expectOneFailure(game.playerFile(), QStringLiteral("60000 bytes long"));
+        QCOMPARE(game.bytes(), cut);
+    }
+
+    void aNameCutInsideItsFieldIsWrittenOnlyWhenItFits()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.List1->setCurrentRow(2);
+        // Three bytes of "Renée Strauß" left: "Zoë" and its two zero bytes
+        // need five.
+        const QByteArray cut = SampleGame::originalBytes().left(NameAt(2) + 3);
+        QVERIFY(writeBytes(game.playerFile(), cut));
+        QCOMPARE(submitName(window, QStringLiteral("Zoë"), [] {}), Editor::StillOpen);
+        expectOneFailure(game.playerFile(), QStringLiteral("%1 bytes long").arg(cut.size()));
+        QCOMPARE(game.bytes(), cut);
+
+        // Five bytes left: the write fits exactly and the length stays.
+        init();
+        const QByteArray fits = SampleGame::originalBytes().left(NameAt(2) + 5);
+        QVERIFY(writeBytes(game.playerFile(), fits));
+        QCOMPARE(submitName(window, QStringLiteral("Zoë"), [] {}), Editor::Closed);
+        expectNoFailure();
+        QCOMPARE(game.bytes(), patched(NameAt(2), Cp(u"Zo\u00EB") + QByteArray(2, '\0'), fits));
+        QCOMPARE(names(window).at(2), QStringLiteral("Zoë"));
+    }
+
+    void aFileShorterThanItsFieldsListsWhatItHolds()
+    {
+        for (const int length : {0, 10, NameAt(0) + 4, MacroAt(0, 1) + 5}) {
+            init();
+            SampleGame game;
+            const QByteArray cut = SampleGame::originalBytes().left(length);
+            QVERIFY(writeBytes(game.playerFile(), cut));
+            Form1 window;
+            QVERIFY(game.load(window));
+            expectNoFailure();
+            const QString first =
+                QStringLiteral("Maximilian Vogt").left(std::max(0, length - NameAt(0)));
+            QCOMPARE(names(window), QStringList({first, QString(), QString(), QString()}));
+            QCOMPARE(captions(window).at(0),
+                     length > MacroAt(0, 0) ? QStringLiteral("Hello from slot 0!") : QString());
+            QCOMPARE(captions(window).at(1),
+                     length > MacroAt(0, 1) ? QStringLiteral("ABCDE") : QString());
+            QCOMPARE(game.bytes(), cut);
+        }
+    }
+
+    void itsFolderRemoved()
+    {
+        for (const bool submit : {false, true}) {
+            init();
+            SampleGame game;
+            Form1 window;
+            QVERIFY(game.load(window));
+            const QString folder = QFileInfo(game.playerFile()).path();
+            const auto remove = [&] { QVERIFY(QDir(folder).removeRecursively()); };
+            if (submit) {
+                QCOMPARE(submitName(window, QStringLiteral("Ann"), remove), Editor::StillOpen);
+            } else {
+                remove();
+                window.List1->setCurrentRow(1);
+            }
+            expectOneFailure(game.playerFile(), reason(ENOENT));
+            QVERIFY(!QFileInfo::exists(folder));
+        }
+    }
+
+    // --- the settings file -------------------------------------------------
+
+    void settingsFileSpellings_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // "@" stands for the game folder
+        QTest::addColumn<int>("dialogs");
+        QTest::addColumn<QByteArray>("after");
+
+        QTest::newRow("CRLF line ends")
+            << QByteArray("[KORVAX]\r\npath=@\r\n") << 0 << QByteArray("[KORVAX]\r\npath=@\r\n");
+        QTest::newRow("no trailing newline")
+            << QByteArray("[KORVAX]\r\nPath=@") << 0 << QByteArray("[KORVAX]\r\nPath=@");
+        QTest::newRow("duplicate sections, the first counts")
+            << QByteArray("[KORVAX]\npath=@\n[KORVAX]\npath=/nowhere\n") << 0
+            << QByteArray("[KORVAX]\npath=@\n[KORVAX]\npath=/nowhere\n");
+        QTest::newRow("duplicate sections, the first one empty")
+            << QByteArray("[korvax]\npath=\n[KORVAX]\npath=/nowhere\n") << 1
+            << QByteArray("[korvax]\npath=@\n[KORVAX]\npath=/nowhere\n");
+        QTest::newRow("no settings file")
+            << QByteArray() << 1 << QByteArray("[KORVAX]\r\npath=@\r\n");
+    }
+
+    void settingsFileSpellings()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, dialogs);
+        QFETCH(QByteArray, after);
+        Installation install;
+        const std::string folder = install.addGame(QStringLiteral("KORVAX"));
+        const QByteArray folderBytes = QByteArray::fromStdString(folder);
+        if (!content.isEmpty())
+            QVERIFY(writeBytes(install.settingsFile, content.replace('@', folderBytes)));
+
+        SettingsFileServices services(folder);
+        Form1 window;
+        QVERIFY(start(window, services, install.settings()));
+        expectNoFailure();
+        QCOMPARE(services.dialogs, dialogs);
+        QCOMPARE(QByteArray::fromStdString(GameFolder), folderBytes);
+        QCOMPARE(names(window).at(1), QStringLiteral("Black&Gold"));
+        QCOMPARE(readBytes(install.settingsFile), after.replace('@', folderBytes));
+        QCOMPARE(readBytes(fromPath(PlayerFilePath(folder))), SampleGame::originalBytes());
+    }
+
+    void settingsFileWithBinaryGarbage()
+    {
+        Installation install;
+        const std::string folder = install.addGame(QStringLiteral("KORVAX"));
+        QByteArray garbage("\x89PNG\r\n\x1a\n\0\xff[KOR\0VAX]\rpath\0=x\xfe", 24);
+        QVERIFY(writeBytes(install.settingsFile, garbage));
+
+        SettingsFileServices services(folder);
+        Form1 window;
+        QVERIFY(start(window, services, install.settings()));
+        expectNoFailure();
+        QCOMPARE(services.dialogs, 1);
+        QCOMPARE(GameFolder, folder);
+        // The garbage stays as it was; the folder is added behind it.
+        const QByteArray stored = readBytes(install.settingsFile);
+        QVERIFY(stored.startsWith(garbage));
+        QVERIFY(stored.endsWith("[KORVAX]\r\npath=" + QByteArray::fromStdString(folder) + "\r\n"));
+
+        // The next start finds it there.
+        SettingsFileServices again("");
+        Form1 next;
+        QVERIFY(start(next, again, install.settings()));
+        QCOMPARE(again.dialogs, 0);
+        QCOMPARE(GameFolder, folder);
+        QCOMPARE(readBytes(install.settingsFile), stored);
+        QCOMPARE(readBytes(fromPath(PlayerFilePath(folder))), SampleGame::originalBytes());
+    }
+
+    void settingsValueOf300Characters()
+    {
+        // A value is read to at most 254 characters, so the folder is that
+        // cut; the first opening of the player file then names it.
+        Installation install;
+        const std::string value =
+            QFile::encodeName(install.root.path()).toStdString() + "/" + std::string(300, 'k');
+        const QByteArray content = "[KORVAX]\r\npath=" + QByteArray::fromStdString(value) + "\r\n";
+        QVERIFY(writeBytes(install.settingsFile, content));
+
+        SettingsFileServices services("");
+        Form1 window;
+        QVERIFY(!start(window, services, install.settings()));
+        QCOMPARE(services.dialogs, 0);
+        QCOMPARE(GameFolder, value.substr(0, 254));
+        expectOneFailure(fromPath(PlayerFilePath(value.substr(0, 254))), reason(ENOENT));
+        QCOMPARE(window.List1->count(), 0);
+        QCOMPARE(readBytes(install.settingsFile), content);
+    }
+
+    void settingsFileUnwritableUsesTheAnswerForThisRun_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("settings file is a folder") << QStringLiteral("folder");
+        QTest::newRow("settings file read-only") << QStringLiteral("read-only file");
+        QTest::newRow("editor folder read-only") << QStringLiteral("read-only folder");
+    }
+
+    void settingsFileUnwritableUsesTheAnswerForThisRun()
+    {
+        QFETCH(QString, how);
+        Installation install;
+        const std::string folder = install.addGame(QStringLiteral("KORVAX"));
+        const QByteArray content("[KORVAX]\r\npath=\r\n");
+        AsOrdinaryUser ordinary;
+        if (how != QStringLiteral("folder") &&
+            !AsOrdinaryUser::permissionsHold(install.editorFolder))
+            QSKIP("Permission bits cannot refuse a write here (privileged user whose "
+                  "CAP_DAC_OVERRIDE cannot be dropped)");
+        if (how == QStringLiteral("folder")) {
+            QVERIFY(QDir().mkdir(install.settingsFile));
+        } else if (how == QStringLiteral("read-only file")) {
+            QVERIFY(writeBytes(install.settingsFile, content));
+            QVERIFY(QFile::setPermissions(install.settingsFile, QFile::ReadOwner));
+        } else {
+            QVERIFY(
+                QFile::setPermissions(install.editorFolder, QFile::ReadOwner | QFile::ExeOwner));
+        }
+
+        SettingsFileServices services(folder);
+        Form1 window;
+        const bool started = start(window, services, install.settings());
+        QFile::setPermissions(install.editorFolder,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(started);
+        expectNoFailure();
+        QCOMPARE(services.dialogs, 1);
+        QCOMPARE(GameFolder, folder);
+        QCOMPARE(names(window).at(0), QStringLiteral("Maximilian Vogt"));
+        if (how == QStringLiteral("read-only file"))
+            QCOMPARE(readBytes(install.settingsFile), content);
+        else if (how == QStringLiteral("folder"))
+            QVERIFY(QFileInfo(install.settingsFile).isDir());
+        else
+            QVERIFY(!QFileInfo::exists(install.settingsFile));
+        QCOMPARE(QDir(install.editorFolder).entryList(QDir::Files | QDir::Hidden).size(),
+                 how == QStringLiteral("read-only file") ? 1 : 0); // no temporary left
+    }
+
+    // --- unusual game folders ----------------------------------------------
+
+    void gameFolderSpellings_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("spelling"); // as the dialog gives it
+        QTest::newRow("spaces") << QStringLiteral("My Games/KORVAX Gold Edition") << QString();
+        QTest::newRow("trailing separator")
+            << QStringLiteral("KORVAX") << QStringLiteral("KORVAX/");
+        QTest::newRow("é and ß") << QStringLiteral("Spiele/Größe é") << QString();
+        QTest::newRow("CJK") << QStringLiteral("ゲーム/游戏 코르박스") << QString();
+    }
+
+    void gameFolderSpellings()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, spelling);
+        Installation install;
+        const std::string gameFolder = install.addGame(folder, spelling);
+        const QString playerFile = fromPath(PlayerFilePath(gameFolder));
+
+        // The folder goes through the settings file and comes back whole.
+        SettingsFileServices services(gameFolder);
+        Form1 window;
+        QVERIFY(start(window, services, install.settings()));
+        QCOMPARE(GameFolder, gameFolder);
+        window.show();
+        QCOMPARE(names(window).at(2), QStringLiteral("Renée Strauß"));
+        window.List1->setCurrentRow(2);
+        QCOMPARE(captions(window).at(0), QStringLiteral("Regroup at the gate"));
+
+        QCOMPARE(submitName(window, QStringLiteral("Zoë"), [] {}), Editor::Closed);
+        QCOMPARE(submitMacro(window, 3, QStringLiteral("GG"), [] {}), Editor::Closed);
+        expectNoFailure();
+        QByteArray expected = patched(NameAt(2), Cp(u"Zo\u00EB") + QByteArray(2, '\0'));
+        expected = patched(MacroAt(2, 3), MacroField(u"GG"), expected);
+        QCOMPARE(readBytes(playerFile), expected);
+        QCOMPARE(names(window).at(2), QStringLiteral("Zoë"));
+        QCOMPARE(captions(window).at(3), QStringLiteral("GG"));
+
+        // A failure there names the folder as the user knows it.
+        QVERIFY(QFile::remove(playerFile));
+        window.List1->setCurrentRow(1);
+        expectOneFailure(playerFile, reason(ENOENT));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    Application app(argc, argv);
+    RegisterFontSubstitutes();
+    TestFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_faults.moc"
