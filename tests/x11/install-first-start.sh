@@ -37,7 +37,7 @@ value() { sed -n "s/^$1=//p" "$entry"; }
 [[ "$(value Type)" == Application ]] || fail "Type is '$(value Type)'"
 [[ "$(value Name)" == "KORVAX Player Editor" ]] || fail "Name is '$(value Name)'"
 [[ "$(value Icon)" == korvax-editor ]] || fail "Icon is '$(value Icon)'"
-[[ "$(value Categories)" == "Game;Utility;" ]] || fail "Categories is '$(value Categories)'"
+[[ "$(value Categories)" == "Game;" ]] || fail "Categories is '$(value Categories)'"
 [[ "$(value Exec)" == "\"$program\"" ]] ||
     fail "Exec is '$(value Exec)', not the installed program \"$program\""
 if command -v desktop-file-validate >/dev/null; then
