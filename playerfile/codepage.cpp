@@ -56,7 +56,7 @@ const Table &table()
 
 } // namespace
 
-UnencodableCharacterError::UnencodableCharacterError(char16_t character)
+UnencodableCharacterError::UnencodableCharacterError(char32_t character)
     : std::runtime_error("The character " + DescribeCharacter(character) +
                          " has no code in the player file's single-byte code page"),
       m_character(character)
@@ -80,14 +80,29 @@ std::optional<unsigned char> ByteForCharacter(char16_t c)
     return std::nullopt;
 }
 
+namespace {
+
+// The code point that starts at text[i]: a high surrogate followed by a low
+// one is the character beyond U+FFFF they stand for.
+char32_t CodePointAt(std::u16string_view text, std::size_t i)
+{
+    const char16_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000)
+        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+    return c;
+}
+
+} // namespace
+
 std::string EncodeText(std::u16string_view text)
 {
     std::string bytes;
     bytes.reserve(text.size());
-    for (const char16_t c : text) {
-        const auto b = ByteForCharacter(c);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = ByteForCharacter(text[i]);
         if (!b)
-            throw UnencodableCharacterError(c);
+            throw UnencodableCharacterError(CodePointAt(text, i));
         bytes.push_back(static_cast<char>(*b));
     }
     return bytes;
@@ -102,22 +117,28 @@ std::u16string DecodeBytes(std::string_view bytes)
     return text;
 }
 
-std::string DescribeCharacter(char16_t c)
+std::string DescribeCharacter(char32_t c)
 {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
     std::string description = code;
     // Show the character itself (as UTF-8) unless it is a control or a lone
     // surrogate, which would print as garbage.
-    if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && !(c >= 0xD800 && c < 0xE000)) {
+    if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && !(c >= 0xD800 && c < 0xE000) &&
+        c <= 0x10FFFF) {
         std::string utf8;
         if (c < 0x80) {
             utf8.push_back(static_cast<char>(c));
         } else if (c < 0x800) {
             utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
             utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
+        } else if (c < 0x10000) {
             utf8.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            utf8.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            utf8.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
             utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
             utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
         }

@@ -12,15 +12,17 @@
 // undefined bytes mapped to the C1 controls of the same number, so that
 // every byte 1..255 maps one to one onto a character and back.
 
-// Thrown when a text holds a character that has no single-byte code.
+// Thrown when a text holds a character that has no single-byte code. The
+// character is a whole code point: a surrogate pair counts as the one
+// character it stands for, so a message names what the user typed.
 class UnencodableCharacterError : public std::runtime_error
 {
 public:
-    explicit UnencodableCharacterError(char16_t character);
-    char16_t character() const { return m_character; }
+    explicit UnencodableCharacterError(char32_t character);
+    char32_t character() const { return m_character; }
 
 private:
-    char16_t m_character;
+    char32_t m_character;
 };
 
 // The character that byte b stands for; byte 0 gives U+0000.
@@ -36,4 +38,4 @@ std::string EncodeText(std::u16string_view text);
 std::u16string DecodeBytes(std::string_view bytes);
 
 // "U+00E9 'é'" style description for messages.
-std::string DescribeCharacter(char16_t c);
+std::string DescribeCharacter(char32_t c);

@@ -49,4 +49,27 @@ TEST_CASE("a character outside the code page is refused and named")
     CHECK_THROWS(EncodeText(std::u16string(1, char16_t(0xD800))), UnencodableCharacterError);
 }
 
+TEST_CASE("a character beyond U+FFFF is refused as itself, not as half of a pair")
+{
+    try {
+        EncodeText(u"ok 😀");
+        check::fail(__FILE__, __LINE__, "not refused");
+    } catch (const UnencodableCharacterError &e) {
+        CHECK(e.character() == U'\U0001F600');
+        CHECK(std::string(e.what()).find("U+1F600 '\xF0\x9F\x98\x80'") != std::string::npos);
+    }
+    // A surrogate without its partner is named as it is, and not shown.
+    for (const std::u16string &text : {std::u16string(u"a") + char16_t(0xD83D),
+                                       std::u16string(u"a") + char16_t(0xDE00) + u"b"}) {
+        try {
+            EncodeText(text);
+            check::fail(__FILE__, __LINE__, "not refused");
+        } catch (const UnencodableCharacterError &e) {
+            CHECK(e.character() == char32_t(text[1]));
+            const std::string code = text[1] == 0xD83D ? "U+D83D" : "U+DE00";
+            CHECK_EQ(DescribeCharacter(e.character()), code);
+        }
+    }
+}
+
 CHECK_MAIN

@@ -476,6 +476,22 @@ private slots:
         }
     }
 
+    void aCharacterBeyondU_FFFFIsNamedAsTyped()
+    {
+        // The refusal itself is tested with the editors; here the character
+        // is one that takes two UTF-16 units.
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        std::shared_ptr<QString> message;
+        const Editor editor =
+            submitName(window, QStringLiteral("Ann 😀"), [&] { message = AnswerNextMessageBox(); });
+        QCOMPARE(editor, Editor::StillOpen);
+        QVERIFY2(message->contains(QStringLiteral("😀 (U+1F600)")), qPrintable(*message));
+        expectNoFailure();
+        QCOMPARE(game.bytes(), SampleGame::originalBytes());
+    }
+
     // --- the settings file -------------------------------------------------
 
     void settingsFileSpellings_data()
