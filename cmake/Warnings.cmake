@@ -10,7 +10,9 @@ else()
 endif()
 
 if(KORVAX_SANITIZE)
-    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    # _GLIBCXX_ASSERTIONS adds bounds checks to the standard containers.
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+        -D_GLIBCXX_ASSERTIONS)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
