@@ -22,7 +22,7 @@ namespace {
 
 const fuzz::ScratchFolder scratch;
 
-constexpr std::size_t MaxNames = 12; // of sections and of keys, to keep a run quick
+constexpr std::size_t MaxNames = 8; // of sections and of keys, to keep a run quick
 
 std::string_view Trimmed(std::string_view s)
 {
