@@ -5,10 +5,12 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QPushButton>
 
 #include <limits>
@@ -22,6 +24,22 @@ Control *AddControl(QWidget *window, const QString &name, const QRect &geometry)
     control->setObjectName(name);
     control->setGeometry(geometry);
     return control;
+}
+
+// One of the program's own PNG images, decoded once. The format is named,
+// not guessed: guessing asks every installed image plugin first, which loads
+// each of them (and the JPEG library with one) at start-up.
+QPixmap ProgramPng(const QString &path)
+{
+    const QString key = QStringLiteral("korvax:") + path;
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    pixmap = QPixmap::fromImage(reader.read());
+    QPixmapCache::insert(key, pixmap);
+    return pixmap;
 }
 
 } // namespace
@@ -87,7 +105,7 @@ QString ArrayMemberName(const char *arrayName, int index)
 
 QCursor ArrowPointer()
 {
-    return QCursor(QPixmap(QStringLiteral(":/images/pointer.png")), 0, 0);
+    return QCursor(ProgramPng(QStringLiteral(":/images/pointer.png")), 0, 0);
 }
 
 void SetTabOrder(QWidget *window, std::initializer_list<QWidget *> order)
@@ -124,7 +142,7 @@ void SetupClassicWindow(QWidget *window, const QString &caption, const QPoint &s
     window->setWindowFlags(flags);
 
     window->setWindowTitle(caption);
-    window->setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
+    window->setWindowIcon(QIcon(ProgramPng(QStringLiteral(":/images/icon.png"))));
     window->setFont(DefaultWindowFont());
     window->setFixedSize(clientSize);
     // setGeometry places the client area, not the frame.
