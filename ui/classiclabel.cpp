@@ -40,6 +40,9 @@ void ClassicLabel::setPointer(const QCursor &pointer)
 
 QString ClassicLabel::shownText(const QString &caption)
 {
+    // Most captions hold no mark: they show as they are, shared, not copied.
+    if (!caption.contains(QLatin1Char('&')))
+        return caption;
     // The same reading as Qt::TextShowMnemonic: "&x" shows x, "&&" shows "&",
     // and a lone trailing "&" shows nothing.
     QString shown;
