@@ -100,7 +100,8 @@ QLabel *AddPictureBox(QWidget *window, const QString &name, const QRect &geometr
 
 QString ArrayMemberName(const char *arrayName, int index)
 {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(arrayName)).arg(index);
+    // Built directly rather than with arg(): the character map names 224.
+    return QLatin1String(arrayName) + u'(' + QString::number(index) + u')';
 }
 
 QCursor ArrowPointer()
