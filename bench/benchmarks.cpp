@@ -1,0 +1,633 @@
+// The editor's start-up and its handlers, each timed beside its floor: the
+// least the same job costs when done with bare Qt or bare system calls.
+// Every figure is a median over repetitions; the table at the end pairs each
+// measurement with its floor.
+#include "fonts.h"
+#include "form1.h"
+#include "form2.h"
+#include "form3.h"
+#include "frmname.h"
+#include "samplegame.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration elapsed)
+{
+    return std::chrono::duration<double>(elapsed).count();
+}
+
+// Runs the event loop until the window is on screen. A shown widget is
+// painted when its expose event is handled, so this covers the painting.
+bool WaitUntilExposed(QWidget &window)
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (!window.windowHandle() || !window.windowHandle()->isExposed()) {
+        if (Clock::now() > deadline)
+            return false;
+        QCoreApplication::processEvents();
+    }
+    return true;
+}
+
+// --- start-up: whole processes -------------------------------------------
+
+// What the probes return once their window is painted (quitwhenshown.cpp).
+constexpr int ShownStatus = 42;
+
+// A Wine prefix's registry of the size of a fresh prefix's (about 1.7 MB in
+// 8,700 keys), without the game's entry.
+bool WriteWineRegistry(const std::string &file)
+{
+    std::ofstream out(file);
+    out << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n";
+    for (int k = 0; k < 8700; ++k) {
+        out << "\n[Software\\\\Classes\\\\CLSID\\\\{" << 10000000 + k
+            << "-0000-0000-C000-000000000046}] 1733673600\n#time=1db497a8c5e1f2a\n"
+            << "@=\"Component " << k << "\"\n\"ThreadingModel\"=\"Both\"\n"
+            << "\"InprocServer32\"=\"C:\\\\windows\\\\system32\\\\ole32.dll\"\n";
+    }
+    return static_cast<bool>(out.flush());
+}
+
+// A folder holding copies of the start-up probes, the editor's settings
+// file beside them pointing at a game folder with the synthetic player
+// file, and two homes: one without a Wine prefix, one with a prefix whose
+// registry lacks the game's entry. Either way the settings file decides.
+class StartupFolder
+{
+public:
+    enum class Home { NoWinePrefix, WinePrefix };
+
+    StartupFolder()
+    {
+        const QDir here(QCoreApplication::applicationDirPath());
+        const QDir root(m_dir.path());
+        for (const char *program :
+             {"korvax-editor-startup", "korvax-bare-window", "korvax-bare-text-window"})
+            m_ok = QFile::copy(here.filePath(QLatin1String(program)),
+                               root.filePath(QLatin1String(program))) &&
+                   m_ok;
+        m_ok = root.mkdir(QStringLiteral("game")) && root.mkdir(QStringLiteral("xdg")) &&
+               QFile::setPermissions(root.filePath(QStringLiteral("xdg")),
+                                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
+               SampleSave::WriteTo(path("game")) && m_ok;
+        m_ok = root.mkpath(QStringLiteral("winehome/.wine")) &&
+               WriteWineRegistry(path("winehome/.wine/system.reg")) && m_ok;
+        std::ofstream settings(path("ivlname.cfg"));
+        settings << "[KORVAX]\npath=" << path("game") << "\n";
+        m_ok = static_cast<bool>(settings.flush()) && m_ok;
+
+        for (char **variable = environ; *variable; ++variable) {
+            const std::string entry = *variable;
+            const std::string name = entry.substr(0, entry.find('='));
+            if (name != "QT_QPA_PLATFORM" && name != "HOME" && name != "XDG_RUNTIME_DIR" &&
+                name != "WINEPREFIX")
+                m_environment.push_back(entry);
+        }
+        m_environment.push_back("QT_QPA_PLATFORM=offscreen");
+        m_environment.push_back("XDG_RUNTIME_DIR=" + path("xdg"));
+    }
+
+    bool ok() const { return m_ok; }
+
+    struct Run
+    {
+        bool shown = false;
+        double secondsToShown = 0; // from the launch until the window is painted
+        double secondsToEnd = 0;   // from the launch until the process has ended
+        long peakResidentKiB = 0;
+    };
+
+    // Starts the program and waits for its end; its standard output (the
+    // peak size it reports) comes back through a pipe, its errors are dropped.
+    Run run(const char *program, Home home) const
+    {
+        const std::string file = path(program);
+        std::vector<char *> argv{const_cast<char *>(file.c_str()), nullptr};
+        std::string homeEntry = "HOME=" + path(home == Home::WinePrefix ? "winehome" : "");
+        std::vector<char *> envp{homeEntry.data()};
+        for (const std::string &entry : m_environment)
+            envp.push_back(const_cast<char *>(entry.c_str()));
+        envp.push_back(nullptr);
+
+        Run result;
+        int output[2];
+        if (::pipe2(output, O_CLOEXEC) != 0)
+            return result;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+
+        const auto start = Clock::now();
+        pid_t child = 0;
+        const int failed =
+            posix_spawn(&child, file.c_str(), &actions, nullptr, argv.data(), envp.data());
+        int status = 0;
+        if (!failed && ::waitpid(child, &status, 0) == child) {
+            result.secondsToEnd = Seconds(Clock::now() - start);
+            result.shown = WIFEXITED(status) && WEXITSTATUS(status) == ShownStatus;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(output[1]);
+        // The child has ended, so the little it wrote is all in the pipe.
+        char text[256] = {};
+        const ssize_t got = ::read(output[0], text, sizeof text - 1);
+        ::close(output[0]);
+        long long shownNs = 0;
+        if (got <= 0 || std::sscanf(text, "shown_ns=%lld peak_resident_kib=%ld", &shownNs,
+                                    &result.peakResidentKiB) != 2)
+            result.shown = false;
+        result.secondsToShown =
+            Seconds(Clock::time_point(std::chrono::nanoseconds(shownNs)) - start);
+        return result;
+    }
+
+private:
+    std::string path(const char *name) const
+    {
+        return QFile::encodeName(QDir(m_dir.path()).filePath(QLatin1String(name))).toStdString();
+    }
+
+    QTemporaryDir m_dir;
+    bool m_ok = true;
+    std::vector<std::string> m_environment;
+};
+
+// Timed from the launch until the window is painted; the time until the
+// process has ended, and its peak resident size, go along as counters.
+void Startup(benchmark::State &state, const StartupFolder &folder, const char *program,
+             StartupFolder::Home home)
+{
+    long peak = 0;
+    double toEnd = 0;
+    for (auto _ : state) {
+        const StartupFolder::Run run = folder.run(program, home);
+        if (!run.shown) {
+            state.SkipWithError("the program ended without showing its window");
+            break;
+        }
+        state.SetIterationTime(run.secondsToShown);
+        toEnd += run.secondsToEnd;
+        peak = std::max(peak, run.peakResidentKiB);
+    }
+    state.counters["until_exit_ms"] =
+        benchmark::Counter(toEnd * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["peak_resident_MiB"] = static_cast<double>(peak) / 1024.0;
+}
+
+// --- selection handling --------------------------------------------------
+
+// Both the handler and its floor are timed right after the window has
+// repainted what a selection changes (the list and the ten captions), so
+// both start with the caches as a real click finds them.
+void RepaintAsAfterASelection(Form1 &window, int row)
+{
+    {
+        const QSignalBlocker quiet(window.List1);
+        window.List1->setCurrentRow(row);
+    }
+    for (ClassicLabel *label : window.lblMacro)
+        label->update();
+    QCoreApplication::processEvents();
+}
+
+// The handler alone: the list's signal runs Form1's selection handling.
+// Rows 1 and 2 alternate so all ten captions change every time.
+void SelectionHandling(benchmark::State &state, Form1 &window)
+{
+    int row = 1;
+    for (auto _ : state) {
+        row = 3 - row;
+        RepaintAsAfterASelection(window, row);
+        const auto start = Clock::now();
+        emit window.List1->currentRowChanged(row);
+        state.SetIterationTime(Seconds(Clock::now() - start));
+    }
+}
+
+// What a click on the list costs: the list's own selection change and the
+// handler it runs.
+void SelectionThroughList(benchmark::State &state, Form1 &window)
+{
+    int row = 1;
+    for (auto _ : state) {
+        RepaintAsAfterASelection(window, row);
+        row = 3 - row;
+        const auto start = Clock::now();
+        window.List1->setCurrentRow(row);
+        state.SetIterationTime(Seconds(Clock::now() - start));
+    }
+}
+
+// The floor: the same opening, one 400-byte positioned read, closing.
+void SelectionFloor(benchmark::State &state, Form1 &window, const std::string &path)
+{
+    std::array<char, PlayerLayout::MacroFieldSize * PlayerLayout::MacroCount> block{};
+    int row = 1;
+    for (auto _ : state) {
+        row = 3 - row;
+        RepaintAsAfterASelection(window, row);
+        const auto start = Clock::now();
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const ssize_t got =
+            ::pread(fd, block.data(), block.size(),
+                    static_cast<off_t>(PlayerLayout::MacroAt(static_cast<std::int16_t>(row), 0)));
+        ::close(fd);
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        benchmark::DoNotOptimize(block);
+        if (got != static_cast<ssize_t>(block.size())) {
+            state.SkipWithError("the 400-byte read failed");
+            break;
+        }
+    }
+}
+
+// The handler's file part alone: the player file component's opening, its
+// read of the ten macros (decoded) and its closing.
+void SelectionReadOnly(benchmark::State &state, Form1 &window, const std::string &path)
+{
+    int row = 1;
+    for (auto _ : state) {
+        row = 3 - row;
+        RepaintAsAfterASelection(window, row);
+        const auto start = Clock::now();
+        const auto macros = PlayerFileReader(path).ReadPlayerMacros(static_cast<std::int16_t>(row));
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        benchmark::DoNotOptimize(macros);
+    }
+}
+
+// A reference beside the floor: what Qt itself spends on changing ten
+// captions, as ten plain QLabels in a shown window, in the same surroundings.
+void TenLabelsReference(benchmark::State &state, Form1 &window)
+{
+    QWidget host;
+    host.setFixedSize(window.size());
+    std::vector<QLabel *> labels;
+    for (const ClassicLabel *macro : window.lblMacro) {
+        labels.push_back(new QLabel(&host));
+        labels.back()->setGeometry(macro->geometry());
+    }
+    host.show();
+    WaitUntilExposed(host);
+    const auto captions = [](int slot) {
+        QStringList texts;
+        for (const std::string &field : SampleSave::MacroFields(slot))
+            texts << QString::fromLatin1(field.c_str());
+        return texts;
+    };
+    const QStringList texts[] = {captions(1), captions(2)};
+    int row = 1;
+    for (auto _ : state) {
+        row = 3 - row;
+        RepaintAsAfterASelection(window, row);
+        const auto start = Clock::now();
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            labels[i]->setText(texts[row - 1][static_cast<qsizetype>(i)]);
+        state.SetIterationTime(Seconds(Clock::now() - start));
+    }
+}
+
+// --- submit ----------------------------------------------------------------
+
+// The name editor's "Submit changes" on slot 1: the write with its flush,
+// then the list filled again from the file and the macros shown again.
+void SubmitName(benchmark::State &state, Form1 &window)
+{
+    window.List1->setCurrentRow(1);
+    frmname editor(&window);
+    editor.txtname->setText(window.List1->currentItem()->text());
+    for (auto _ : state) {
+        QCoreApplication::processEvents();
+        const auto start = Clock::now();
+        editor.cmdsave->click();
+        state.SetIterationTime(Seconds(Clock::now() - start));
+    }
+}
+
+// The macros editor's "Submit changes" on slot 1: the ten fields written and
+// flushed, then read back into the main window's labels.
+void SubmitMacros(benchmark::State &state, Form1 &window)
+{
+    window.List1->setCurrentRow(1);
+    Form2 editor(&window);
+    for (auto _ : state) {
+        QCoreApplication::processEvents();
+        const auto start = Clock::now();
+        editor.cmdsave->click();
+        state.SetIterationTime(Seconds(Clock::now() - start));
+    }
+}
+
+// The floor: opening for writing, one positioned write, the flush, closing.
+void WriteFloor(benchmark::State &state, const std::string &path, std::uint64_t offset,
+                const std::string &bytes)
+{
+    for (auto _ : state) {
+        QCoreApplication::processEvents();
+        const auto start = Clock::now();
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        const ssize_t put = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        const int synced = ::fsync(fd);
+        ::close(fd);
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        if (put != static_cast<ssize_t>(bytes.size()) || synced != 0) {
+            state.SkipWithError("the write failed");
+            break;
+        }
+    }
+}
+
+// --- character map ---------------------------------------------------------
+
+// Opening the map as the name editor does (its name box shown), until it is
+// painted; then closing it and letting the main window settle.
+void CharacterMap(benchmark::State &state, Form1 &window)
+{
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        bool shown = false;
+        {
+            Form3 map(&window);
+            map.tbname->setVisible(true);
+            map.show();
+            shown = WaitUntilExposed(map);
+            map.close();
+        }
+        QCoreApplication::processEvents();
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        if (!shown) {
+            state.SkipWithError("the character map never came up");
+            break;
+        }
+    }
+}
+
+// The floor: a bare dialog of the map's size with 224 plain QLabels of the
+// map's cells, each with its character, built, shown and closed the same way.
+void CharacterMapFloor(benchmark::State &state, Form1 &window)
+{
+    QSize size;
+    std::vector<std::pair<QRect, QString>> cells;
+    {
+        const Form3 reference(&window);
+        size = reference.size();
+        for (int code = Ui::Form3::FirstCode; code <= Ui::Form3::LastCode; ++code) {
+            const ClassicLabel *label = reference.Label1[static_cast<std::size_t>(code)];
+            cells.emplace_back(label->geometry(), label->caption());
+        }
+    }
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        bool shown = false;
+        {
+            QDialog map(&window);
+            map.setFixedSize(size);
+            for (const auto &[geometry, text] : cells)
+                (new QLabel(text, &map))->setGeometry(geometry);
+            map.show();
+            shown = WaitUntilExposed(map);
+            map.close();
+        }
+        QCoreApplication::processEvents();
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        if (!shown) {
+            state.SkipWithError("the bare window never came up");
+            break;
+        }
+    }
+}
+
+// --- the table -------------------------------------------------------------
+
+// Keeps the median of every benchmark (or its only run) for the table.
+class TableReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs) {
+            if (run.error_occurred)
+                continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            if (median || single)
+                m_results[run.run_name.function_name] = run;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    const Run *find(const std::string &name) const
+    {
+        const auto it = m_results.find(name);
+        return it == m_results.end() ? nullptr : &it->second;
+    }
+
+private:
+    std::map<std::string, Run> m_results;
+};
+
+std::string Duration(double microseconds)
+{
+    char text[32];
+    if (microseconds >= 1000)
+        std::snprintf(text, sizeof text, "%.1f ms", microseconds / 1000);
+    else
+        std::snprintf(text, sizeof text, "%.1f µs", microseconds);
+    return text;
+}
+
+struct Pairing
+{
+    const char *measurement;
+    const char *floor;
+    const char *target; // empty when the issue sets none
+};
+
+void WriteTable(const TableReporter &results, std::FILE *out)
+{
+    const Pairing pairs[] = {
+        {"startup/editor", "startup/bare_window", "1.3"},
+        {"startup/bare_window_with_text", "startup/bare_window", ""},
+        {"startup/editor", "startup/bare_window_with_text", ""},
+        {"startup/editor_beside_a_wine_prefix", "startup/editor", ""},
+        {"selection/List1_Click", "selection/floor_open_pread400_close", "2"},
+        {"selection/through_QListWidget", "selection/floor_open_pread400_close", ""},
+        {"selection/PlayerFileReader_only", "selection/floor_open_pread400_close", ""},
+        {"selection/reference_10_QLabel_setText", "selection/floor_open_pread400_close", ""},
+        {"submit/frmname_name", "submit/floor_name_pwrite_fsync", ""},
+        {"submit/Form2_macros", "submit/floor_macros_pwrite_fsync", ""},
+        {"map/Form3_open_close", "map/floor_224_QLabels", "1.5"},
+    };
+    std::fprintf(out, "| measurement | median | floor | floor median | ratio | target |\n");
+    std::fprintf(out, "|---|---:|---|---:|---:|---:|\n");
+    for (const Pairing &pair : pairs) {
+        const auto *measured = results.find(pair.measurement);
+        const auto *floor = results.find(pair.floor);
+        if (!measured || !floor) {
+            std::fprintf(out, "| %s | (failed or not run) | %s | | | |\n", pair.measurement,
+                         pair.floor);
+            continue;
+        }
+        const double m = measured->GetAdjustedRealTime();
+        const double f = floor->GetAdjustedRealTime();
+        std::fprintf(out, "| %s | %s | %s | %s | %.2f | %s |\n", pair.measurement,
+                     Duration(m).c_str(), pair.floor, Duration(f).c_str(), m / f,
+                     *pair.target ? (std::string("≤ ") + pair.target).c_str() : "");
+    }
+    const auto *editor = results.find("startup/editor");
+    const auto *bare = results.find("startup/bare_window");
+    if (editor && bare) {
+        const double m = editor->counters.at("peak_resident_MiB");
+        const double f = bare->counters.at("peak_resident_MiB");
+        std::fprintf(out,
+                     "| startup peak resident | %.1f MiB | bare window | %.1f MiB | %.2f | |\n", m,
+                     f, m / f);
+    }
+}
+
+// Takes our own "--table=FILE" out of the arguments.
+std::string TakeTableOption(int &argc, char **argv)
+{
+    std::string file;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind("--table=", 0) == 0)
+            file = argument.substr(8);
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return file;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::string tableFile = TakeTableOption(argc, argv);
+    // Measured offscreen, like the start-up probes, whatever the session has.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    RegisterFontSubstitutes();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+
+    const StartupFolder folder;
+    if (!folder.ok()) {
+        std::fprintf(stderr, "cannot prepare the start-up folder\n");
+        return 1;
+    }
+    SampleGame game;
+    Form1 window;
+    if (!game.load(window))
+        return 1;
+    window.show();
+    if (!WaitUntilExposed(window))
+        return 1;
+
+    const std::string playerFile = PlayerFilePath(game.folder());
+    const auto fields = SampleSave::MacroFields(1);
+    std::string macroBytes;
+    for (const std::string &field : fields)
+        macroBytes += field;
+    const std::string nameBytes = SampleSave::Names()[1] + std::string(2, '\0');
+
+    // Fixed iteration counts: most benchmarks spend far longer untimed
+    // (repainting between iterations) than timed, which would make the
+    // library's own choice of counts run for minutes.
+    const auto timed = [](benchmark::internal::Benchmark *b, benchmark::IterationCount count) {
+        b->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(count);
+    };
+    using Home = StartupFolder::Home;
+    const struct
+    {
+        const char *name;
+        const char *program;
+        Home home;
+    } startups[] = {
+        {"startup/editor", "korvax-editor-startup", Home::NoWinePrefix},
+        {"startup/bare_window", "korvax-bare-window", Home::NoWinePrefix},
+        {"startup/bare_window_with_text", "korvax-bare-text-window", Home::NoWinePrefix},
+        {"startup/editor_beside_a_wine_prefix", "korvax-editor-startup", Home::WinePrefix},
+    };
+    for (const auto &startup : startups)
+        timed(benchmark::RegisterBenchmark(startup.name, Startup, std::cref(folder),
+                                           startup.program, startup.home),
+              10);
+    timed(
+        benchmark::RegisterBenchmark("selection/List1_Click", SelectionHandling, std::ref(window)),
+        2000);
+    timed(benchmark::RegisterBenchmark("selection/through_QListWidget", SelectionThroughList,
+                                       std::ref(window)),
+          2000);
+    timed(benchmark::RegisterBenchmark("selection/floor_open_pread400_close", SelectionFloor,
+                                       std::ref(window), playerFile),
+          2000);
+    timed(benchmark::RegisterBenchmark("selection/PlayerFileReader_only", SelectionReadOnly,
+                                       std::ref(window), playerFile),
+          2000);
+    timed(benchmark::RegisterBenchmark("selection/reference_10_QLabel_setText", TenLabelsReference,
+                                       std::ref(window)),
+          2000);
+    timed(benchmark::RegisterBenchmark("submit/frmname_name", SubmitName, std::ref(window)), 200);
+    timed(benchmark::RegisterBenchmark("submit/floor_name_pwrite_fsync", WriteFloor, playerFile,
+                                       PlayerLayout::NameAt(1), nameBytes),
+          200);
+    timed(benchmark::RegisterBenchmark("submit/Form2_macros", SubmitMacros, std::ref(window)), 200);
+    timed(benchmark::RegisterBenchmark("submit/floor_macros_pwrite_fsync", WriteFloor, playerFile,
+                                       PlayerLayout::MacroAt(1, 0), macroBytes),
+          200);
+    timed(benchmark::RegisterBenchmark("map/Form3_open_close", CharacterMap, std::ref(window)),
+          100);
+    timed(
+        benchmark::RegisterBenchmark("map/floor_224_QLabels", CharacterMapFloor, std::ref(window)),
+        100);
+
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    if (!tableFile.empty()) {
+        std::FILE *out = std::fopen(tableFile.c_str(), "w");
+        if (!out) {
+            std::perror(tableFile.c_str());
+            return 1;
+        }
+        WriteTable(reporter, out);
+        std::fclose(out);
+    } else {
+        WriteTable(reporter, stdout);
+    }
+    return 0;
+}
