@@ -37,6 +37,36 @@ private:
     std::string m_folder;
 };
 
+// The registry knows nothing; the settings file is real; the dialog gives
+// a set answer and counts its openings.
+class SettingsFileServices final : public SystemServices
+{
+public:
+    explicit SettingsFileServices(std::string answer) : m_answer(std::move(answer)) {}
+    std::string GameFolderFromRegistry() override { return {}; }
+    std::string ReadProfileString(const std::string &file, const std::string &section,
+                                  const std::string &key, const std::string &fallback) override
+    {
+        return m_real.ReadProfileString(file, section, key, fallback);
+    }
+    void WriteProfileString(const std::string &file, const std::string &section,
+                            const std::string &key, const std::string &value) override
+    {
+        m_real.WriteProfileString(file, section, key, value);
+    }
+    std::string BrowseForFolder(NativeWindow, const std::string &) override
+    {
+        ++dialogs;
+        return m_answer;
+    }
+
+    int dialogs = 0;
+
+private:
+    PlatformServices m_real;
+    std::string m_answer;
+};
+
 class SampleGame
 {
 public:

@@ -122,23 +122,7 @@ private slots:
         file.write("[KORVAX]\r\nPATH=" + QByteArray::fromStdString(game.folder()) + "\r\n");
         file.close();
 
-        class NoRegistry final : public SystemServices
-        {
-        public:
-            PlatformServices real;
-            std::string GameFolderFromRegistry() override { return {}; }
-            std::string ReadProfileString(const std::string &f, const std::string &s,
-                                          const std::string &k, const std::string &d) override
-            {
-                return real.ReadProfileString(f, s, k, d);
-            }
-            void WriteProfileString(const std::string &f, const std::string &s,
-                                    const std::string &k, const std::string &v) override
-            {
-                real.WriteProfileString(f, s, k, v);
-            }
-            std::string BrowseForFolder(NativeWindow, const std::string &) override { return {}; }
-        } services;
+        SettingsFileServices services("");
         Form1 window;
         QVERIFY(window.Form_Load(services, settings));
         QCOMPARE(window.List1->count(), 4);
