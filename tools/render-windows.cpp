@@ -1,97 +1,66 @@
-// Draws the four windows as laid out, with sample texts filled in, and saves
-// each as a PNG picture: form1.png, frmname.png, form2.png and form3.png in
-// the folder given (docs/ by default). Runs without a display.
-#include "codepage.h"
+// Draws the editor's four windows as a user sees them, on the synthetic
+// player file, and saves each as a PNG picture: form1.png, frmname.png,
+// form2.png and form3.png in the folder given (docs/ by default). The
+// windows are opened through the main window's own buttons. Runs without a
+// display.
 #include "fonts.h"
-#include "ui_form1.h"
-#include "ui_form2.h"
-#include "ui_form3.h"
-#include "ui_frmname.h"
+#include "form1.h"
+#include "gamefolder.h"
+#include "samplesave.h"
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 
-#include <array>
+#include <functional>
 
 namespace {
 
-const std::array<QString, 4> SampleNames = {QStringLiteral("Kestrel"), QStringLiteral("Brannoc"),
-                                            QStringLiteral("Sable Wren"),
-                                            QStringLiteral("Tovi \u00B7 Ironvale")};
-
-const std::array<QString, 10> SampleMacros = {QStringLiteral("Hold the north gate!"),
-                                              QStringLiteral("Regroup at the forge"),
-                                              QStringLiteral("Need healing \u2013 now"),
-                                              QStringLiteral("On my way"),
-                                              QStringLiteral("Good game, all!"),
-                                              QStringLiteral("Follow me"),
-                                              QStringLiteral("Wait for the signal"),
-                                              QStringLiteral("Caf\u00E9 break, back soon"),
-                                              QStringLiteral("Cover & hold"),
-                                              QStringLiteral("\u00AB IVL \u00BB recruits")};
-
-bool Save(QWidget &window, const QDir &folder, const QString &fileName)
+// Finds the game in the "registry" and touches nothing else.
+class SampleGameServices final : public SystemServices
 {
-    window.show();
+public:
+    explicit SampleGameServices(std::string folder) : m_folder(std::move(folder)) {}
+    std::string GameFolderFromRegistry() override { return m_folder; }
+    std::string ReadProfileString(const std::string &, const std::string &, const std::string &,
+                                  const std::string &defaultValue) override
+    {
+        return defaultValue;
+    }
+    void WriteProfileString(const std::string &, const std::string &, const std::string &,
+                            const std::string &) override
+    {
+    }
+    std::string BrowseForFolder(NativeWindow, const std::string &) override { return {}; }
+
+private:
+    std::string m_folder;
+};
+
+bool Save(QWidget *window, const QDir &folder, const QString &fileName)
+{
     const QString path = folder.filePath(fileName);
-    const bool saved = window.grab().save(path);
-    window.close();
+    const bool saved = window->grab().save(path);
     QTextStream(saved ? stdout : stderr) << (saved ? "wrote " : "cannot write ") << path << '\n';
     return saved;
 }
 
-bool RenderForm1(const QDir &folder)
+// Clicks `opener`; once the modal window it opens is up, `inside` runs on
+// it, and then the window is closed.
+void OpenModal(QAbstractButton *opener, const std::function<void(QWidget *)> &inside)
 {
-    QWidget window;
-    Ui::Form1 ui;
-    ui.setupUi(&window);
-    for (const QString &name : SampleNames)
-        ui.List1->addItem(name);
-    ui.List1->setCurrentRow(0);
-    for (std::size_t i = 0; i < SampleMacros.size(); ++i)
-        ui.lblMacro[i]->setCaption(SampleMacros[i]);
-    return Save(window, folder, QStringLiteral("form1.png"));
-}
-
-bool RenderNameEditor(const QDir &folder)
-{
-    QDialog window;
-    Ui::frmname ui;
-    ui.setupUi(&window);
-    ui.lblname->setCaption(SampleNames[2]);
-    ui.txtname->setText(SampleNames[2]);
-    return Save(window, folder, QStringLiteral("frmname.png"));
-}
-
-bool RenderMacrosEditor(const QDir &folder)
-{
-    QDialog window;
-    Ui::Form2 ui;
-    ui.setupUi(&window);
-    ui.lblname->setCaption(SampleNames[0]);
-    for (std::size_t i = 0; i < SampleMacros.size(); ++i)
-        ui.txtmacro[i]->setText(SampleMacros[i]);
-    return Save(window, folder, QStringLiteral("form2.png"));
-}
-
-bool RenderCharacterMap(const QDir &folder)
-{
-    QDialog window;
-    Ui::Form3 ui;
-    ui.setupUi(&window);
-    for (int code = Ui::Form3::FirstCode; code <= Ui::Form3::LastCode; ++code) {
-        ClassicLabel *label = ui.Label1[static_cast<std::size_t>(code)];
-        QFont font = label->font();
-        font.setFamily(QStringLiteral("Times New Roman"));
-        label->setFont(font);
-        label->setCaption(QString(QChar(CharacterForByte(static_cast<unsigned char>(code)))));
-    }
-    ui.tbname->show();
-    ui.tbname->setText(QStringLiteral("K\u00E9strel\u00B7"));
-    return Save(window, folder, QStringLiteral("form3.png"));
+    QTimer::singleShot(0, [inside] {
+        QWidget *window = QApplication::activeModalWidget();
+        inside(window);
+        window->close();
+    });
+    opener->click();
 }
 
 } // namespace
@@ -104,11 +73,32 @@ int main(int argc, char **argv)
     RegisterFontSubstitutes();
 
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs"));
-    if (!folder.mkpath(QStringLiteral("."))) {
-        QTextStream(stderr) << "cannot create " << folder.path() << '\n';
+    const QTemporaryDir game;
+    if (!folder.mkpath(QStringLiteral(".")) || !game.isValid() ||
+        !SampleSave::WriteTo(QFile::encodeName(game.path()).toStdString())) {
+        QTextStream(stderr) << "cannot prepare the pictures' folders\n";
         return 1;
     }
-    const bool ok = RenderForm1(folder) && RenderNameEditor(folder) && RenderMacrosEditor(folder) &&
-                    RenderCharacterMap(folder);
+
+    Form1 window;
+    SampleGameServices services(QFile::encodeName(game.path()).toStdString());
+    if (!window.Form_Load(services, {}))
+        return 1;
+    window.List1->setCurrentRow(2);
+    window.show();
+    bool ok = Save(&window, folder, QStringLiteral("form1.png"));
+
+    OpenModal(window.Command1, [&](QWidget *editor) {
+        ok = Save(editor, folder, QStringLiteral("frmname.png")) && ok;
+    });
+    OpenModal(window.Command2, [&](QWidget *editor) {
+        ok = Save(editor, folder, QStringLiteral("form2.png")) && ok;
+        auto *opener = editor->findChild<QAbstractButton *>(QStringLiteral("Command1"));
+        OpenModal(opener, [&](QWidget *map) {
+            auto *box = map->findChild<QLineEdit *>(QStringLiteral("tbmacro"));
+            box->setText(QStringLiteral("Grüße"));
+            ok = Save(map, folder, QStringLiteral("form3.png")) && ok;
+        });
+    });
     return ok ? 0 : 1;
 }
