@@ -130,8 +130,7 @@ QLabel *AddPictureBox(QWidget *window, const QString &name, const QRect &geometr
 
 QString ArrayMemberName(const char *arrayName, int index)
 {
-    // Built directly rather than with arg(): the character map names 224.
-    return QLatin1String(arrayName) + u'(' + QString::number(index) + u')';
+    return QStringLiteral("%1(%2)").arg(QLatin1String(arrayName)).arg(index);
 }
 
 QCursor ArrowPointer()
