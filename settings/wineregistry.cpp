@@ -211,8 +211,15 @@ std::string readRegularFile(const std::string &path)
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         return {};
+    // One read of the whole file: a prefix's system.reg is megabytes long.
+    const auto size = fs::file_size(path, error);
+    if (error)
+        return {};
+    std::string text(static_cast<std::size_t>(size), '\0');
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
 }
 
 // The path's folder names below the drive, with "." and ".." applied as
@@ -267,7 +274,7 @@ bool isSeparator(char c)
 
 } // namespace
 
-std::vector<WineRegistryKey> ParseWineRegistry(std::string_view text)
+std::vector<WineRegistryKey> ParseWineRegistry(std::string_view text, const WineKeyFilter &wanted)
 {
     std::vector<WineRegistryKey> keys;
     bool haveKey = false; // false after a key line that could not be read
@@ -287,7 +294,7 @@ std::vector<WineRegistryKey> ParseWineRegistry(std::string_view text)
         skipSpaces(line);
         if (consume(line, "[")) {
             auto path = parseKeyLine(line);
-            haveKey = path.has_value();
+            haveKey = path.has_value() && (!wanted || wanted(*path));
             if (haveKey)
                 keys.push_back({std::move(*path), {}});
         } else if (haveKey && (line.starts_with('"') || line.starts_with('@'))) {
@@ -360,7 +367,13 @@ std::string GameFolderFromWinePrefix(const std::string &prefix)
     if (prefix.empty())
         return {};
     try {
-        const auto keys = ParseWineRegistry(readRegularFile(prefix + "/system.reg"));
+        // Only the two keys asked for keep their values, which spares
+        // the start-up the values of every other key in the file.
+        const auto keys =
+            ParseWineRegistry(readRegularFile(prefix + "/system.reg"), [](std::string_view path) {
+                return sameIgnoringCase(path, AppPathsKey) ||
+                       sameIgnoringCase(path, Wow64AppPathsKey);
+            });
         // The 64-bit view first; a 32-bit installer writes below Wow6432Node.
         for (const char *key : {AppPathsKey, Wow64AppPathsKey}) {
             const auto value = FindWineRegistryString(keys, key, "Path");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,10 +26,15 @@ struct WineRegistryKey
     std::vector<WineRegistryValue> values;
 };
 
-// Every key of a registry file's text, in file order. A text whose first
-// line is not "WINE REGISTRY Version 2" has no keys. Lines that cannot be
-// read are skipped; values after a broken key line belong to no key.
-std::vector<WineRegistryKey> ParseWineRegistry(std::string_view text);
+// Tells which keys (by path) a parse keeps; an empty filter keeps them all.
+using WineKeyFilter = std::function<bool(std::string_view path)>;
+
+// Every key of a registry file's text that the filter keeps, in file order.
+// A text whose first line is not "WINE REGISTRY Version 2" has no keys.
+// Lines that cannot be read are skipped; values after a broken key line
+// belong to no key.
+std::vector<WineRegistryKey> ParseWineRegistry(std::string_view text,
+                                               const WineKeyFilter &wanted = {});
 
 // The plain string value valueName ("" for the default value) of the key
 // keyPath (e.g. "Software\\Microsoft"), or nothing. The last assignment in
