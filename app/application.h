@@ -5,10 +5,12 @@
 #include <exception>
 #include <functional>
 
-// The application object, and the one place where a failure that no
-// handler catches ends up: it is reported in a message box and the program
-// ends with a non-zero status. The steps after the failing one never run,
-// since the failure unwinds them.
+// The application object, and where every failure that no handler catches
+// ends up: it is reported in a message box and the program ends with a
+// non-zero status. The handlers that touch the player file run through
+// Guarded(), so their failure stops at the handler's own edge and never
+// unwinds Qt's code; notify() catches whatever else escapes. Either way the
+// steps after the failing one do not run.
 class Application : public QApplication
 {
     Q_OBJECT
