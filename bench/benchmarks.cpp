@@ -2,6 +2,7 @@
 // least the same job costs when done with bare Qt or bare system calls.
 // Every figure is a median over repetitions; the table at the end pairs each
 // measurement with its floor.
+#include "exposed.h"
 #include "fonts.h"
 #include "form1.h"
 #include "form2.h"
@@ -41,19 +42,6 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::duration elapsed)
 {
     return std::chrono::duration<double>(elapsed).count();
-}
-
-// Runs the event loop until the window is on screen. A shown widget is
-// painted when its expose event is handled, so this covers the painting.
-bool WaitUntilExposed(QWidget &window)
-{
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
-    while (!window.windowHandle() || !window.windowHandle()->isExposed()) {
-        if (Clock::now() > deadline)
-            return false;
-        QCoreApplication::processEvents();
-    }
-    return true;
 }
 
 // --- start-up: whole processes -------------------------------------------

@@ -5,6 +5,7 @@
 //
 // usage: korvax-memory [cycles]   (1000 by default)
 #include "application.h"
+#include "exposed.h"
 #include "fonts.h"
 #include "form1.h"
 #include "frmname.h"
@@ -122,17 +123,6 @@ Usage CurrentUsage()
     usage.heapBytes = liveHeapBytes;
     usage.widgets = QApplication::allWidgets().size();
     return usage;
-}
-
-bool WaitUntilExposed(QWidget &window)
-{
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
-    while (!window.windowHandle() || !window.windowHandle()->isExposed()) {
-        if (Clock::now() > deadline)
-            return false;
-        QCoreApplication::processEvents();
-    }
-    return true;
 }
 
 // Schedules, before the click that opens a modal window, what runs inside

@@ -5,43 +5,19 @@
 // display.
 #include "fonts.h"
 #include "form1.h"
-#include "gamefolder.h"
-#include "samplesave.h"
+#include "samplegame.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
 #include <functional>
 
 namespace {
-
-// Finds the game in the "registry" and touches nothing else.
-class SampleGameServices final : public SystemServices
-{
-public:
-    explicit SampleGameServices(std::string folder) : m_folder(std::move(folder)) {}
-    std::string GameFolderFromRegistry() override { return m_folder; }
-    std::string ReadProfileString(const std::string &, const std::string &, const std::string &,
-                                  const std::string &defaultValue) override
-    {
-        return defaultValue;
-    }
-    void WriteProfileString(const std::string &, const std::string &, const std::string &,
-                            const std::string &) override
-    {
-    }
-    std::string BrowseForFolder(NativeWindow, const std::string &) override { return {}; }
-
-private:
-    std::string m_folder;
-};
 
 bool Save(QWidget *window, const QDir &folder, const QString &fileName)
 {
@@ -73,16 +49,14 @@ int main(int argc, char **argv)
     RegisterFontSubstitutes();
 
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs"));
-    const QTemporaryDir game;
-    if (!folder.mkpath(QStringLiteral(".")) || !game.isValid() ||
-        !SampleSave::WriteTo(QFile::encodeName(game.path()).toStdString())) {
-        QTextStream(stderr) << "cannot prepare the pictures' folders\n";
+    if (!folder.mkpath(QStringLiteral("."))) {
+        QTextStream(stderr) << "cannot create " << folder.path() << '\n';
         return 1;
     }
 
+    const SampleGame game;
     Form1 window;
-    SampleGameServices services(QFile::encodeName(game.path()).toStdString());
-    if (!window.Form_Load(services, {}))
+    if (!game.load(window))
         return 1;
     window.List1->setCurrentRow(2);
     window.show();
