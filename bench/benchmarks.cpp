@@ -356,27 +356,35 @@ void WriteFloor(benchmark::State &state, const std::string &path, std::uint64_t 
 
 // --- character map ---------------------------------------------------------
 
+// Times one opening and closing per iteration, until the events it left
+// behind are handled; `openAndClose` returns whether the window came up.
+template <typename OpenAndClose>
+void TimeOpenAndClose(benchmark::State &state, const char *failure, OpenAndClose openAndClose)
+{
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const bool shown = openAndClose();
+        QCoreApplication::processEvents();
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        if (!shown) {
+            state.SkipWithError(failure);
+            break;
+        }
+    }
+}
+
 // Opening the map as the name editor does (its name box shown), until it is
 // painted; then closing it and letting the main window settle.
 void CharacterMap(benchmark::State &state, Form1 &window)
 {
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        bool shown = false;
-        {
-            Form3 map(&window);
-            map.tbname->setVisible(true);
-            map.show();
-            shown = WaitUntilExposed(map);
-            map.close();
-        }
-        QCoreApplication::processEvents();
-        state.SetIterationTime(Seconds(Clock::now() - start));
-        if (!shown) {
-            state.SkipWithError("the character map never came up");
-            break;
-        }
-    }
+    TimeOpenAndClose(state, "the character map never came up", [&] {
+        Form3 map(&window);
+        map.tbname->setVisible(true);
+        map.show();
+        const bool shown = WaitUntilExposed(map);
+        map.close();
+        return shown;
+    });
 }
 
 // The floor: a bare dialog of the map's size with 224 plain QLabels of the
@@ -393,25 +401,16 @@ void CharacterMapFloor(benchmark::State &state, Form1 &window)
             cells.emplace_back(label->geometry(), label->caption());
         }
     }
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        bool shown = false;
-        {
-            QDialog map(&window);
-            map.setFixedSize(size);
-            for (const auto &[geometry, text] : cells)
-                (new QLabel(text, &map))->setGeometry(geometry);
-            map.show();
-            shown = WaitUntilExposed(map);
-            map.close();
-        }
-        QCoreApplication::processEvents();
-        state.SetIterationTime(Seconds(Clock::now() - start));
-        if (!shown) {
-            state.SkipWithError("the bare window never came up");
-            break;
-        }
-    }
+    TimeOpenAndClose(state, "the bare window never came up", [&] {
+        QDialog map(&window);
+        map.setFixedSize(size);
+        for (const auto &[geometry, text] : cells)
+            (new QLabel(text, &map))->setGeometry(geometry);
+        map.show();
+        const bool shown = WaitUntilExposed(map);
+        map.close();
+        return shown;
+    });
 }
 
 // --- the table -------------------------------------------------------------
