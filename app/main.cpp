@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KORVAX player editor.
 #include "application.h"
 #include "fonts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up floor: the least a Qt Widgets program does to put a window of
 // the main window's client size on screen. Built a second time with
 // KORVAX_BARE_WITH_TEXT, the window also shows one line of text, which is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's start-up and its handlers, each timed beside its floor: the
 // least the same job costs when done with bare Qt or bare system calls.
 // Every figure is a median over repetitions; the table at the end pairs each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's memory: resident size once the main window is up, then the
 // growth over open-and-close cycles of the name editor, the macros editor
 // and the character map, each opened the way the user opens it. Any growth

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Linked into a program to time its start-up as a whole process. Once the
 // program's first window has been painted, it writes the moment (on the
 // monotonic clock that the timer outside reads too) and its peak resident

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing the editor for a user, and its portable archive.
 #
 # The editor keeps its settings file ivlname.cfg beside its own executable,

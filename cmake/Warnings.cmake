@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warnings for every target of the project, fatal unless KORVAX_WERROR is off.
 add_library(korvax_warnings INTERFACE)
 if(MSVC)

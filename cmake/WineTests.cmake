@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the Windows test executables under Wine (the toolchain's
 # CMAKE_CROSSCOMPILING_EMULATOR), in a Wine prefix of this build folder's
 # own, never the user's ~/.wine. A fixture creates the prefix once and keeps

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run while installing (see Install.cmake): writes the desktop entry with
 # the installed program's absolute path on its Exec line.
 #

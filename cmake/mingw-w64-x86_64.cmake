@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the toolkit-free core for 64-bit Windows with mingw-w64 and
 # runs its tests under Wine. Debian: g++-mingw-w64-x86-64-posix wine wine64.
 set(CMAKE_SYSTEM_NAME Windows)

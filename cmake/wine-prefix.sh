@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prepares or stops the Wine prefix that the Windows tests of one build
 # folder run in. WINEPREFIX names it.
 #   start: creates the prefix once (silently) and starts a wineserver that

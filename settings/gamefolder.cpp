@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gamefolder.h"
 
 std::string SettingsFilePath(const std::string &exeFolder)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small INI reader and writer that behaves like Windows' profile-string
 // calls. The file is split into lines once; reading looks a key up in those
 // lines, writing edits them and saves the result without disturbing any other

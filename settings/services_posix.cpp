@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // System services on systems without the Windows API: our own INI reader
 // and writer, and the game's registry entry from a Wine prefix.
 #include "inifile.h"

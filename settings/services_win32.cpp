@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // System services on Windows, through the ANSI entry points of the system's
 // own calls: texts cross in the ANSI code page, like the player file's.
 #include "registry_win32.h"

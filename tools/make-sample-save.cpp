@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the synthetic player file kvxplr.sav into the folder given.
 #include "samplesave.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the editor's four windows as a user sees them, on the synthetic
 // player file, and saves each as a PNG picture: form1.png, frmname.png,
 // form2.png and form3.png in the folder given (docs/ by default). The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single-byte code page of player names and macros.
 #include "check.h"
 #include "codepage.h"

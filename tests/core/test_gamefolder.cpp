@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order in which the game folder is looked for, against a fake that
 // records every call.
 #include "check.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader and writer on real files: what is read, and the exact bytes
 // that every write leaves behind.
 #include "check.h"

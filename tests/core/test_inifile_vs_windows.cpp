@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our own INI reader (used where Windows' profile calls are missing) against
 // GetPrivateProfileStringA itself: the same files, the same questions, the
 // same answers.

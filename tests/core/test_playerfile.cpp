@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player file, byte for byte, on the synthetic save and on files of
 // random content.
 #include "check.h"

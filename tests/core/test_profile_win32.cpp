@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file through Windows' own profile-string calls, on real
 // files in a temporary folder.
 #include "check.h"

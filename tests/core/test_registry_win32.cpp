@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the game's folder from the registry, against keys that each test
 // creates under HKEY_LOCAL_MACHINE's App Paths key (the tests run in a Wine
 // prefix of the build folder's own) and deletes again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lookup on a prefix that Wine itself made: the key added with Wine's
 // reg.exe, the server stopped so that system.reg is written. Skipped where
 // Wine is not installed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading Wine's system.reg and mapping its Windows paths into the prefix,
 // on registry files and dosdevices links made here.
 #include "check.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single-byte code page of the player file. The input is read twice:
 // as UTF-16 text (two bytes a character, little-endian), which must either
 // convert and come back exactly or be refused naming its first character

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: any content read with every section and key it names,
 // then one value written and read back. The input is
 //   section NUL key NUL value NUL file content

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player file's reads and writes on a file of any content and length:
 // shorter than a slot, cut inside a name or a macro, without any zero byte.
 // Every read must stop at the end of the file and agree with the bytes; a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wine's registry files as the game folder lookup reads them: any text must
 // parse without a crash or undefined behaviour, and a lookup in the result
 // must only ever give a text that one of the parsed values holds.

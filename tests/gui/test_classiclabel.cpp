@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The classic label: access-key ampersands as shown on screen and as read by
 // assistive tools, its colours, and its click rule for real mouse input.
 #include "classiclabel.h"

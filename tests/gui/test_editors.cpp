@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name editor, the macros editor and the character map, driven through
 // the main window's buttons, with the player file checked byte for byte.
 #include "fonts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults and bad input around the player file and the settings file. Each
 // case checks what the user is told (the report names the file and the
 // reason in words) and that the player file holds exactly the bytes it held

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on the synthetic player file: start-up, selection,
 // the web link and the failure path.
 #include "application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four window layouts, checked through the widgets they create: every
 // control's name, kind, place, caption, font and colours, the windows' own
 // properties, the character grid, focus order, pointers and images.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A user's whole edit, driven by real mouse and keyboard input on a private
 # X server: select player 2, rename it, edit two of its macros, then check
 # that the player file holds exactly the expected bytes and nothing else

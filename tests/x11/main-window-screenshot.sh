@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the built editor as a user would (its own folder with ivlname.cfg
 # beside it, a game folder holding the synthetic player file) on a private X
 # server, photographs the main window and checks that the four player names

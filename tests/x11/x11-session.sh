@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # Shared by the X11 scripts (sourced, not run): a private X server, the
 # editor started as a user starts it, and small helpers for window geometry
