@@ -36,6 +36,20 @@ std::string LastSystemErrorText()
     return message;
 }
 
+namespace {
+
+// A positioned transfer: ReadFile and WriteFile take the offset in an
+// OVERLAPPED record, split into two 32-bit halves.
+OVERLAPPED At(std::uint64_t where)
+{
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(where >> 32);
+    return at;
+}
+
+} // namespace
+
 RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
 {
     const bool reading = mode == Mode::Read;
@@ -64,10 +78,7 @@ std::size_t RawFile::readAt(std::uint64_t offset, char *buffer, std::size_t n) c
 {
     std::size_t done = 0;
     while (done < n) {
-        OVERLAPPED at{};
-        const std::uint64_t where = offset + done;
-        at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(where >> 32);
+        OVERLAPPED at = At(offset + done);
         DWORD got = 0;
         if (!ReadFile(static_cast<HANDLE>(m_handle), buffer + done, static_cast<DWORD>(n - done),
                       &got, &at)) {
@@ -86,10 +97,7 @@ void RawFile::writeAt(std::uint64_t offset, const char *data, std::size_t n)
 {
     std::size_t done = 0;
     while (done < n) {
-        OVERLAPPED at{};
-        const std::uint64_t where = offset + done;
-        at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(where >> 32);
+        OVERLAPPED at = At(offset + done);
         DWORD put = 0;
         if (!WriteFile(static_cast<HANDLE>(m_handle), data + done, static_cast<DWORD>(n - done),
                        &put, &at) ||
