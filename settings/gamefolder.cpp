@@ -1,6 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gamefolder.h"
 
+namespace {
+
+// A settings value comes back with at most this many characters.
+constexpr std::size_t MaxSettingsValueLength = 254;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The text to write so that a read gives `value` back: the reader trims
+// blanks and takes away one pair of matching quotes, so a value that would
+// lose either goes inside double quotes, of which the reader strips one pair.
+std::string storedValue(const std::string &value)
+{
+    if (value.empty())
+        return value;
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    if (quoted || isBlank(value.front()) || isBlank(value.back()))
+        return '"' + value + '"';
+    return value;
+}
+
+} // namespace
+
 std::string SettingsFilePath(const std::string &exeFolder)
 {
     return exeFolder + PathSeparator + SettingsFileName;
@@ -9,21 +35,22 @@ std::string SettingsFilePath(const std::string &exeFolder)
 std::string ResolveGameFolder(SystemServices &services, const std::string &settingsFile,
                               NativeWindow owner)
 {
-    std::string folder;
     if (!services.GameFolderFromRegistry().empty()) {
         // The registry is asked again for the value that is used, as the game's
         // entry may be rewritten by an installer between the two calls.
-        folder = services.GameFolderFromRegistry();
-    } else if (!services.ReadProfileString(settingsFile, SettingsSection, "Path", "").empty()) {
-        folder = services.ReadProfileString(settingsFile, SettingsSection, "path", "");
-    } else {
-        const std::string answer = services.BrowseForFolder(owner, FolderDialogTitle);
-        services.WriteProfileString(settingsFile, SettingsSection, "path", answer);
-        folder = services.ReadProfileString(settingsFile, SettingsSection, "Path", "");
-        // A settings file that could not be written must not throw away the
-        // folder the user has just chosen: use it for this run.
-        if (folder.empty())
-            folder = answer;
+        return services.GameFolderFromRegistry();
     }
-    return folder;
+    if (!services.ReadProfileString(settingsFile, SettingsSection, "Path", "").empty())
+        return services.ReadProfileString(settingsFile, SettingsSection, "path", "");
+
+    const std::string answer = services.BrowseForFolder(owner, FolderDialogTitle);
+    // A folder longer than a read gives back would be stored damaged and
+    // fail at every later start: it is not stored, and the next start asks.
+    if (answer.size() > MaxSettingsValueLength)
+        return answer;
+    services.WriteProfileString(settingsFile, SettingsSection, "path", storedValue(answer));
+    // The folder the user has just chosen is used for this run as it is,
+    // not as the settings file gives it back: a file that could not be
+    // written gives back nothing, and the user's choice must not be lost.
+    return answer;
 }

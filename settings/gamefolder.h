@@ -40,7 +40,10 @@ inline constexpr const char *FolderDialogTitle = "Please select the KORVAX folde
 std::string SettingsFilePath(const std::string &exeFolder);
 
 // Finds the game folder: the registry, then the settings file, then the
-// folder dialog (its answer stored in the settings file). Returns the empty
-// text when no folder results; the caller then ends the program.
+// folder dialog. The dialog's answer is used as chosen and stored in the
+// settings file so that a later read gives it back whole: inside double
+// quotes when blanks or quotes at its ends would be lost, not at all when it
+// is longer than a read gives back (the next start asks again). Returns the
+// empty text when no folder results; the caller then ends the program.
 std::string ResolveGameFolder(SystemServices &services, const std::string &settingsFile,
                               NativeWindow owner);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // System services on Windows, through the ANSI entry points of the system's
 // own calls: texts cross in the ANSI code page, like the player file's.
+#include "folderdialog_win32.h"
 #include "registry_win32.h"
 #include "systemservices.h"
 
 #include <objbase.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <array>
 
@@ -87,16 +87,16 @@ std::string BrowseForFolder(NativeWindow owner, const std::string &title)
     request.lParam = 0;
     request.iImage = 0;
     const ItemList items(SHBrowseForFolderA(&request));
+    return FolderPathOf(items.get(), SHGetPathFromIDListA);
+}
 
-    // The shell writes up to MAX_PATH characters whatever the buffer's size,
-    // so the buffer has room for them; a path that does not fit in the
-    // 254 characters the settings file gives back is refused.
-    constexpr std::size_t PathLimit = 255;
+std::string FolderPathOf(PCIDLIST_ABSOLUTE items, PathFromItemList getPath)
+{
+    // Filled with spaces, so only the shell's zero ends the path.
     std::string buffer(MAX_PATH, ' ');
-    if (!SHGetPathFromIDListA(items.get(), buffer.data()))
+    if (!getPath(items, buffer.data()))
         return {};
-    const std::string path = textBeforeZero(buffer);
-    return path.size() < PathLimit ? path : std::string();
+    return textBeforeZero(buffer);
 }
 
 std::string ReadProfileString(const std::string &fileName, const std::string &section,

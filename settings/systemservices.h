@@ -14,7 +14,8 @@
 // elsewhere. 0 is no window.
 using NativeWindow = std::uintptr_t;
 
-// The chosen folder's path, or the empty text when the user cancels.
+// The chosen folder's path, whole (on Windows up to 259 characters), or the
+// empty text when the user cancels.
 std::string BrowseForFolder(NativeWindow owner, const std::string &title);
 
 // The key's value (at most 254 characters), or defaultValue when the file,

@@ -3,7 +3,9 @@
 // records every call.
 #include "check.h"
 #include "gamefolder.h"
+#include "testfiles.h"
 
+#include <filesystem>
 #include <map>
 #include <vector>
 
@@ -51,6 +53,35 @@ public:
     }
 };
 
+// No registry entry; the settings go through this system's own calls into
+// a real file; the dialog gives a set answer and counts its openings.
+class RealSettingsServices final : public SystemServices
+{
+public:
+    explicit RealSettingsServices(std::string answer) : m_answer(std::move(answer)) {}
+    std::string GameFolderFromRegistry() override { return {}; }
+    std::string ReadProfileString(const std::string &fileName, const std::string &section,
+                                  const std::string &key, const std::string &defaultValue) override
+    {
+        return ::ReadProfileString(fileName, section, key, defaultValue);
+    }
+    void WriteProfileString(const std::string &fileName, const std::string &section,
+                            const std::string &key, const std::string &value) override
+    {
+        ::WriteProfileString(fileName, section, key, value);
+    }
+    std::string BrowseForFolder(NativeWindow, const std::string &) override
+    {
+        ++dialogs;
+        return m_answer;
+    }
+
+    int dialogs = 0;
+
+private:
+    std::string m_answer;
+};
+
 const std::string cfg = "/opt/editor/ivlname.cfg";
 
 std::vector<std::string> calls(std::initializer_list<const char *> list)
@@ -78,15 +109,51 @@ TEST_CASE("a settings entry in any letter case comes next; the file is not writt
                                "read /opt/editor/ivlname.cfg KORVAX path []"}));
 }
 
-TEST_CASE("otherwise the dialog's answer is written as path and read back as Path")
+TEST_CASE("otherwise the dialog's answer is written as path and used as it is")
 {
     FakeServices fake;
     fake.dialogAnswer = "/home/me/KORVAX";
     CHECK_EQ(ResolveGameFolder(fake, cfg, 42), std::string("/home/me/KORVAX"));
     CHECK(fake.calls == calls({"registry", "read /opt/editor/ivlname.cfg KORVAX Path []",
                                "dialog 42 Please select the KORVAX folder:",
-                               "write /opt/editor/ivlname.cfg KORVAX path [/home/me/KORVAX]",
-                               "read /opt/editor/ivlname.cfg KORVAX Path []"}));
+                               "write /opt/editor/ivlname.cfg KORVAX path [/home/me/KORVAX]"}));
+}
+
+TEST_CASE("every chosen folder is used as chosen; the settings file stores what it can give back")
+{
+    // Through this system's own settings calls on a real file: the stored
+    // value, and what the next start finds there.
+    struct Case
+    {
+        std::string folder;
+        std::string stored; // the file's value; none: the file is not written
+    };
+    const std::string long254 = "C:\\" + std::string(251, 'k');
+    const Case cases[] = {
+        {" C:\\Games\\KORVAX", "\" C:\\Games\\KORVAX\""},
+        {"/games/KORVAX\t", "\"/games/KORVAX\t\""},
+        {"'KORVAX'", "\"'KORVAX'\""},
+        {"\"KORVAX\"", "\"\"KORVAX\"\""},
+        {"\"KORVAX", "\"KORVAX"},
+        {long254, long254},
+        {long254 + "k", ""},
+        {"C:\\" + std::string(256, 'k'), ""}, // the longest path Windows gives
+    };
+    for (const Case &c : cases) {
+        testfiles::TempDir dir;
+        const std::string file = dir.file("ivlname.cfg");
+        RealSettingsServices first(c.folder);
+        CHECK_EQ(ResolveGameFolder(first, file, 0), c.folder);
+        RealSettingsServices next("/asked again");
+        if (c.stored.empty()) {
+            CHECK(!std::filesystem::exists(file));
+            CHECK_EQ(ResolveGameFolder(next, file, 0), std::string("/asked again"));
+        } else {
+            CHECK_EQ(testfiles::readText(file), "[KORVAX]\r\npath=" + c.stored + "\r\n");
+            CHECK_EQ(ResolveGameFolder(next, file, 0), c.folder);
+            CHECK_EQ(next.dialogs, 0);
+        }
+    }
 }
 
 TEST_CASE("a cancelled dialog leaves an empty path entry and no folder")

@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the game's folder from the registry, against keys that each test
 // creates under HKEY_LOCAL_MACHINE's App Paths key (the tests run in a Wine
-// prefix of the build folder's own) and deletes again.
+// prefix of the build folder's own) and deletes again; and from the folder
+// dialog's answer.
 #include "check.h"
+#include "folderdialog_win32.h"
 #include "registry_win32.h"
 #include "systemservices.h"
+#include "testfiles.h"
 
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -104,7 +109,40 @@ Query query(HKEY key, const std::string &valueName, std::optional<std::string> s
     return result;
 }
 
+// What the stand-in for the shell writes: the path and its zero, as the
+// shell writes them into the caller's buffer.
+std::string shellPath;
+
+BOOL STDAPICALLTYPE writeShellPath(PCIDLIST_ABSOLUTE items, LPSTR path)
+{
+    if (!items)
+        return FALSE;
+    std::memcpy(path, shellPath.c_str(), shellPath.size() + 1);
+    return TRUE;
+}
+
 } // namespace
+
+TEST_CASE("the folder dialog's answer comes back whole, up to the longest path of 259")
+{
+    ITEMIDLIST chosen{};
+    for (const std::size_t length : {3u, 254u, 255u, 259u}) {
+        shellPath = "C:\\" + std::string(length - 3, 'k');
+        CHECK_EQ(FolderPathOf(&chosen, writeShellPath), shellPath);
+    }
+    CHECK_EQ(FolderPathOf(nullptr, writeShellPath), std::string()); // cancelled
+
+    // The shell itself, on a real folder of 257 characters.
+    testfiles::TempDir dir;
+    std::string folder = dir.path() + "\\";
+    folder += std::string(150, 'a') + "\\";
+    folder += std::string(257 - folder.size(), 'b');
+    CHECK(std::filesystem::create_directories(folder));
+    const PIDLIST_ABSOLUTE items = ILCreateFromPathA(folder.c_str());
+    CHECK(items != nullptr);
+    CHECK_EQ(FolderPathOf(items, SHGetPathFromIDListA), folder);
+    CoTaskMemFree(items);
+}
 
 TEST_CASE("a plain string with its terminating zero gives its characters")
 {
