@@ -16,6 +16,9 @@ constexpr const char *AppPathsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
 constexpr const char *Wow64AppPathsKey =
     "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
+// The part both keys share, as Wine writes it in a key line: backslashes
+// doubled, ASCII letters as they are.
+constexpr std::string_view AppPathsKeyInFile = "App Paths\\\\korvax.exe";
 
 char asciiLower(char c)
 {
@@ -223,6 +226,48 @@ std::string readRegularFile(const std::string &path)
     return text;
 }
 
+// Whether `text` holds `needle` at `at`, without regard to ASCII case.
+bool matchesAt(std::string_view text, std::size_t at, std::string_view needle)
+{
+    return sameIgnoringCase(text.substr(at, needle.size()), needle);
+}
+
+// Whether `text` holds `needle` (not empty) without regard to ASCII case.
+// Most files searched hold no match and are megabytes long, so positions are
+// first picked 64 at a time by the needle's first and last bytes, with
+// case folded by setting bit 0x20 (a loose test, which the exact comparison
+// then settles); the compiler turns that inner loop into vector code.
+bool holdsIgnoringCase(std::string_view text, std::string_view needle)
+{
+    if (text.size() < needle.size())
+        return false;
+    constexpr std::size_t Block = 64;
+    const std::size_t positions = text.size() - needle.size() + 1;
+    const std::size_t lastOffset = needle.size() - 1;
+    const auto fold = [](char c) { return static_cast<unsigned char>(c | 0x20); };
+    const unsigned char first = fold(needle.front());
+    const unsigned char last = fold(needle.back());
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+    std::size_t at = 0;
+    for (; at + Block <= positions; at += Block) {
+        unsigned char candidates = 0;
+        for (std::size_t i = at; i < at + Block; ++i)
+            candidates |= static_cast<unsigned char>(((bytes[i] | 0x20) == first) &
+                                                     ((bytes[i + lastOffset] | 0x20) == last));
+        if (!candidates)
+            continue;
+        for (std::size_t i = at; i < at + Block; ++i) {
+            if (matchesAt(text, i, needle))
+                return true;
+        }
+    }
+    for (; at < positions; ++at) {
+        if (matchesAt(text, at, needle))
+            return true;
+    }
+    return false;
+}
+
 // The path's folder names below the drive, with "." and ".." applied as
 // Windows does (never above the drive's root).
 std::vector<std::string> folderNames(std::string_view path)
@@ -330,6 +375,30 @@ std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
     return FindWineRegistryString(ParseWineRegistry(readRegularFile(regFile)), keyPath, valueName);
 }
 
+bool WineFileMentions(const std::string &file, std::string_view text, std::size_t pieceSize)
+{
+    std::error_code error;
+    if (text.empty() || pieceSize == 0 || !fs::is_regular_file(file, error))
+        return false;
+    std::ifstream in(file, std::ios::binary);
+    // Each piece goes after the last text.size() - 1 bytes of the one before,
+    // so a match across two pieces is found too.
+    const std::size_t kept = text.size() - 1;
+    std::string buffer(kept + pieceSize, '\0');
+    std::size_t filled = 0;
+    while (in.read(buffer.data() + filled, static_cast<std::streamsize>(pieceSize)),
+           in.gcount() > 0) {
+        filled += static_cast<std::size_t>(in.gcount());
+        if (holdsIgnoringCase(std::string_view(buffer).substr(0, filled), text))
+            return true;
+        const std::size_t carry = std::min(kept, filled);
+        std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(filled - carry),
+                  buffer.begin() + static_cast<std::ptrdiff_t>(filled), buffer.begin());
+        filled = carry;
+    }
+    return false;
+}
+
 std::string MapWineWindowsPath(const std::string &prefix, std::string_view windowsPath)
 {
     // Only absolute paths on a drive: "X:\..." (UNC, device and relative
@@ -368,15 +437,19 @@ std::string GameFolderFromWinePrefix(const std::string &prefix)
     if (prefix.empty())
         return {};
     try {
+        const std::string regFile = prefix + "/system.reg";
+        // Most prefixes searched do not hold the game: a look at the bytes
+        // costs a tenth of a parse.
+        if (!WineFileMentions(regFile, AppPathsKeyInFile))
+            return {};
         // Only the two keys asked for keep their values, which spares
         // the start-up the values of every other key in the file.
-        const auto keys =
-            ParseWineRegistry(readRegularFile(prefix + "/system.reg"), [](std::string_view path) {
-                return sameIgnoringCase(path, AppPathsKey) ||
-                       sameIgnoringCase(path, Wow64AppPathsKey);
-            });
-        // The 64-bit view first; a 32-bit installer writes below Wow6432Node.
-        for (const char *key : {AppPathsKey, Wow64AppPathsKey}) {
+        const auto keys = ParseWineRegistry(readRegularFile(regFile), [](std::string_view path) {
+            return sameIgnoringCase(path, AppPathsKey) || sameIgnoringCase(path, Wow64AppPathsKey);
+        });
+        // The 32-bit view first, as the Windows build reads it (the game's
+        // installer is a 32-bit program), then the 64-bit view.
+        for (const char *key : {Wow64AppPathsKey, AppPathsKey}) {
             const auto value = FindWineRegistryString(keys, key, "Path");
             if (!value || value->empty())
                 continue;

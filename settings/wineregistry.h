@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -58,7 +59,16 @@ std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
 // device path, a relative path.
 std::string MapWineWindowsPath(const std::string &prefix, std::string_view windowsPath);
 
+// Whether the bytes of the file hold `text` (ASCII), compared without regard
+// to the case of ASCII letters; false when the file cannot be read or is not
+// a regular file. The file is read in pieces of pieceSize bytes into one
+// buffer.
+bool WineFileMentions(const std::string &file, std::string_view text,
+                      std::size_t pieceSize = 256 * 1024);
+
 // The game's folder recorded in the prefix's system.reg under its App Paths
-// entry (the 64-bit view first, then Wow6432Node), mapped onto this system;
-// the empty text when there is none. Never throws.
+// entry (the 32-bit view, Wow6432Node, first, as the Windows build reads it;
+// then the 64-bit view), mapped onto this system; the empty text when there
+// is none. A file that does not mention the entry's key is not parsed.
+// Never throws.
 std::string GameFolderFromWinePrefix(const std::string &prefix);

@@ -83,24 +83,24 @@ private:
 
 } // namespace
 
-TEST_CASE("the App Paths value is found, the 64-bit view first, then Wow6432Node")
+TEST_CASE("the App Paths value is found, Wow6432Node first, then the 64-bit view")
 {
-    const std::string both = regFile(keyBlock(AppPathsLine, R"("Path"="C:\\Games\\KORVAX")") +
-                                     keyBlock(Wow64Line, R"("Path"="C:\\Old\\KORVAX")"));
+    const std::string both = regFile(keyBlock(AppPathsLine, R"("Path"="C:\\New\\KORVAX")") +
+                                     keyBlock(Wow64Line, R"("Path"="C:\\Games\\KORVAX")"));
     Prefix prefix;
-    fs::create_directories(prefix.path() + "/drive_c/Old/KORVAX");
+    fs::create_directories(prefix.path() + "/drive_c/New/KORVAX");
     prefix.writeSystemReg(both);
     CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), prefix.driveC() + "/Games/KORVAX");
 
-    prefix.writeSystemReg(regFile(keyBlock(Wow64Line, R"("Path"="C:\\Old\\KORVAX")")));
-    CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), prefix.driveC() + "/Old/KORVAX");
+    prefix.writeSystemReg(regFile(keyBlock(AppPathsLine, R"("Path"="C:\\New\\KORVAX")")));
+    CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), prefix.driveC() + "/New/KORVAX");
 
     // An empty value, a zero-length string written as hex(1) and a value that
-    // names no drive of the prefix all let Wow6432Node answer.
+    // names no drive of the prefix all let the 64-bit view answer.
     for (const char *first : {R"("Path"="")", R"("Path"=hex(1):)", R"("Path"="Q:\\KORVAX")"}) {
-        prefix.writeSystemReg(regFile(keyBlock(AppPathsLine, first) +
-                                      keyBlock(Wow64Line, R"("Path"="C:\\Old\\KORVAX")")));
-        CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), prefix.driveC() + "/Old/KORVAX");
+        prefix.writeSystemReg(regFile(keyBlock(Wow64Line, first) +
+                                      keyBlock(AppPathsLine, R"("Path"="C:\\New\\KORVAX")")));
+        CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), prefix.driveC() + "/New/KORVAX");
     }
 
     // Other values and keys around it do not disturb the lookup; a value
@@ -250,6 +250,31 @@ TEST_CASE("files that are missing, foreign or broken give nothing and never cras
     prefix.writeSystemReg(garbage);
     CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), std::string());
     CHECK_EQ(GameFolderFromWinePrefix(""), std::string());
+}
+
+TEST_CASE("a file's bytes are searched without regard to case, also across its pieces")
+{
+    TempDir dir;
+    const std::string needle = R"(App Paths\\korvax.exe)";
+    const std::string text = R"([x\\APP PATHS\\KorVax.EXE] 1)"
+                             "\n";
+    testfiles::writeText(dir.file("system.reg"), text);
+    // Every piece size, so the match starts and ends at every offset of a piece.
+    for (std::size_t piece = 1; piece <= text.size() + 1; ++piece) {
+        CHECK(WineFileMentions(dir.file("system.reg"), needle, piece));
+        CHECK(!WineFileMentions(dir.file("system.reg"), needle + "x", piece));
+    }
+    // Near misses (first and last bytes right) over many blocks of
+    // positions, then the match.
+    std::string nearMisses;
+    for (int i = 0; i < 100; ++i)
+        nearMisses += R"(App Paths\korvax.exee)";
+    testfiles::writeText(dir.file("long.reg"), nearMisses);
+    CHECK(!WineFileMentions(dir.file("long.reg"), needle));
+    testfiles::writeText(dir.file("long.reg"), nearMisses + text);
+    CHECK(WineFileMentions(dir.file("long.reg"), needle));
+    CHECK(!WineFileMentions(dir.file("missing.reg"), needle));
+    CHECK(!WineFileMentions(dir.path(), needle));
 }
 
 TEST_CASE("Windows paths map through the prefix's drive links")
