@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // System services on systems without the Windows API: our own INI reader
-// and writer, and the game's registry entry from a Wine prefix.
+// and writer, and the game's registry entry from the user's Wine prefixes.
 #include "inifile.h"
 #include "systemservices.h"
-#include "wineregistry.h"
+#include "wineprefixes.h"
 
 #include <climits>
 #include <cstdlib>
@@ -24,14 +24,13 @@ void WriteProfileString(const std::string &fileName, const std::string &section,
 
 std::string GameFolderFromRegistry()
 {
-    // The prefix Wine itself would use: WINEPREFIX, else ~/.wine.
-    const char *prefix = std::getenv("WINEPREFIX");
-    if (prefix && *prefix)
-        return GameFolderFromWinePrefix(prefix);
+    // Kept for the program's life so that the start-up's second ask reads
+    // only the prefix that answered the first, not every prefix again. The
+    // program asks from its one thread.
+    static WinePrefixSearch search;
     const char *home = std::getenv("HOME");
-    if (home && *home)
-        return GameFolderFromWinePrefix(std::string(home) + "/.wine");
-    return {};
+    const char *prefix = std::getenv("WINEPREFIX");
+    return search.gameFolder(home ? home : "", prefix ? prefix : "");
 }
 
 std::string ExecutableFolder()

@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "wineprefixes.h"
+
+#include "wineregistry.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string_view>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The launchers' own lists (libraryfolders.vdf, Lutris' .yml) are a few
+// kilobytes; a larger file is not one of them and is read no further.
+constexpr std::size_t MaxListFileSize = 1024 * 1024;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The start of a regular file as text; the empty text when it is anything
+// else (a FIFO would never end a read).
+std::string readListFile(const fs::path &file)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(file, error))
+        return {};
+    const auto size = fs::file_size(file, error);
+    if (error)
+        return {};
+    std::ifstream in(file, std::ios::binary);
+    std::string text(static_cast<std::size_t>(std::min<std::uintmax_t>(size, MaxListFileSize)),
+                     '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
+// Calls `use` with each line of `text`.
+template <typename Use> void forEachLine(std::string_view text, Use use)
+{
+    while (!text.empty()) {
+        const std::size_t newline = std::min(text.find('\n'), text.size());
+        use(text.substr(0, newline));
+        text.remove_prefix(std::min(newline + 1, text.size()));
+    }
+}
+
+// The names of the folder's entries in byte order; none when it cannot be
+// listed.
+std::vector<std::string> sortedEntryNames(const fs::path &folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A quoted VDF token at the start of `line`, consumed; nothing when there is
+// none. \\ and \" stand for the character itself.
+std::optional<std::string> vdfToken(std::string_view &line)
+{
+    line = trimmed(line);
+    if (line.empty() || line.front() != '"')
+        return std::nullopt;
+    std::string token;
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        if (line[i] == '"') {
+            line.remove_prefix(i + 1);
+            return token;
+        }
+        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '\\' || line[i + 1] == '"'))
+            ++i;
+        token.push_back(line[i]);
+    }
+    return std::nullopt;
+}
+
+// The absolute paths of the "path" entries of a libraryfolders.vdf, in file
+// order: the Steam libraries on other disks.
+std::vector<fs::path> vdfLibraryPaths(const fs::path &file)
+{
+    std::vector<fs::path> paths;
+    forEachLine(readListFile(file), [&](std::string_view line) {
+        const auto key = vdfToken(line);
+        if (!key || *key != "path")
+            return;
+        const auto value = vdfToken(line);
+        if (value && fs::path(*value).is_absolute())
+            paths.emplace_back(*value);
+    });
+    return paths;
+}
+
+// The absolute paths of the "prefix:" lines of one Lutris game file.
+std::vector<fs::path> lutrisPrefixes(const fs::path &file)
+{
+    std::vector<fs::path> paths;
+    forEachLine(readListFile(file), [&](std::string_view line) {
+        line = trimmed(line);
+        constexpr std::string_view key = "prefix:";
+        if (!line.starts_with(key))
+            return;
+        std::string_view value = trimmed(line.substr(key.size()));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        if (fs::path(value).is_absolute())
+            paths.emplace_back(value);
+    });
+    return paths;
+}
+
+// The Steam libraries: the three places Steam is installed to, each followed
+// by the libraries its libraryfolders.vdf lists; each library once, as
+// ~/.steam/steam is usually a link to one of the others.
+std::vector<fs::path> steamLibraries(const fs::path &home)
+{
+    std::vector<fs::path> libraries;
+    std::set<fs::path> seen;
+    const auto add = [&](const fs::path &library) {
+        std::error_code error;
+        const fs::path real = fs::canonical(library, error);
+        if (!error && seen.insert(real).second)
+            libraries.push_back(library);
+    };
+    for (const char *root : {".steam/steam", ".local/share/Steam",
+                             ".var/app/com.valvesoftware.Steam/.local/share/Steam"}) {
+        add(home / root);
+        for (const fs::path &library :
+             vdfLibraryPaths(home / root / "steamapps/libraryfolders.vdf"))
+            add(library);
+    }
+    return libraries;
+}
+
+// The prefixes found so far, in order, each real folder once.
+class PrefixList
+{
+public:
+    // Adds `folder` when it is a prefix not listed yet.
+    void add(const fs::path &folder)
+    {
+        std::error_code error;
+        if (!fs::is_directory(folder, error) || !fs::exists(folder / "system.reg", error))
+            return;
+        fs::path real = fs::canonical(folder, error);
+        if (!error && m_seen.insert(std::move(real)).second)
+            m_prefixes.push_back(folder.string());
+    }
+
+    // Adds folder/<entry>/below for each entry of `folder`, in byte order.
+    void addEntriesOf(const fs::path &folder, const fs::path &below = {})
+    {
+        for (const std::string &name : sortedEntryNames(folder))
+            add(below.empty() ? folder / name : folder / name / below);
+    }
+
+    std::vector<std::string> take() { return std::move(m_prefixes); }
+
+private:
+    std::vector<std::string> m_prefixes;
+    std::set<fs::path> m_seen;
+};
+
+void addHomePrefixes(PrefixList &list, const fs::path &home)
+{
+    list.add(home / ".wine");
+    for (const fs::path &library : steamLibraries(home))
+        list.addEntriesOf(library / "steamapps/compatdata", "pfx");
+    for (const char *games : {".config/lutris/games", ".local/share/lutris/games"}) {
+        for (const std::string &name : sortedEntryNames(home / games)) {
+            if (name.ends_with(".yml")) {
+                for (const fs::path &prefix : lutrisPrefixes(home / games / name))
+                    list.add(prefix);
+            }
+        }
+    }
+    list.addEntriesOf(home / "Games");
+    list.addEntriesOf(home / "Games/Heroic/Prefixes");
+    list.addEntriesOf(home / ".local/share/bottles/bottles");
+    list.addEntriesOf(home / ".var/app/com.usebottles.bottles/data/bottles/bottles");
+    list.addEntriesOf(home / ".PlayOnLinux/wineprefix");
+}
+
+} // namespace
+
+std::vector<std::string> WinePrefixCandidates(const std::string &home,
+                                              const std::string &winePrefix)
+{
+    PrefixList list;
+    try {
+        if (!winePrefix.empty())
+            list.add(winePrefix);
+        // Without a home, paths below it would be taken from the working folder.
+        if (!home.empty())
+            addHomePrefixes(list, home);
+    } catch (const std::exception &) {
+        // Out of memory: the prefixes listed so far are searched.
+    }
+    return list.take();
+}
+
+std::string WinePrefixSearch::gameFolder(const std::string &home, const std::string &winePrefix)
+{
+    try {
+        if (m_last && m_last->home == home && m_last->winePrefix == winePrefix) {
+            std::string folder = GameFolderFromWinePrefix(m_last->prefix);
+            if (!folder.empty())
+                return folder;
+        }
+        m_last.reset();
+        for (const std::string &prefix : WinePrefixCandidates(home, winePrefix)) {
+            std::string folder = GameFolderFromWinePrefix(prefix);
+            if (!folder.empty()) {
+                m_last = Answer{home, winePrefix, prefix};
+                return folder;
+            }
+        }
+    } catch (const std::exception &) {
+        // Out of memory: the next source is asked.
+    }
+    return {};
+}

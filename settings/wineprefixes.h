@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Where Wine prefixes live on a Linux desktop: Wine's own, and those that the
+// game launchers (Steam's Proton, Lutris, Heroic, Bottles, PlayOnLinux) keep,
+// one per game. The game may be registered in any of them.
+
+// The prefixes below `home`, and `winePrefix` when it is not empty, in the
+// order in which they are searched:
+//  1. winePrefix;  2. home/.wine;
+//  3. steamapps/compatdata/*/pfx of every Steam library: the libraries in
+//     home/.steam/steam, home/.local/share/Steam and Flatpak's
+//     home/.var/app/com.valvesoftware.Steam/.local/share/Steam, each followed
+//     by the "path" entries of its steamapps/libraryfolders.vdf;
+//  4. Lutris: the "prefix:" lines of home/.config/lutris/games/*.yml and
+//     home/.local/share/lutris/games/*.yml, then the folders of home/Games;
+//  5. Heroic: home/Games/Heroic/Prefixes/*;
+//  6. Bottles: home/.local/share/bottles/bottles/* and Flatpak's
+//     home/.var/app/com.usebottles.bottles/data/bottles/bottles/*;
+//  7. PlayOnLinux: home/.PlayOnLinux/wineprefix/*.
+// Entries of one folder come in byte order of their names. A prefix is a
+// folder holding system.reg; everything else is left out without a word, and
+// a prefix reached again (through links) is listed at its first place only.
+// Never throws.
+std::vector<std::string> WinePrefixCandidates(const std::string &home,
+                                              const std::string &winePrefix);
+
+// Finds the game's folder in the first of those prefixes whose registry holds
+// the game's entry. The start-up asks twice in a row, and a Steam user may
+// have a hundred prefixes, so the prefix that answered is remembered: the
+// next ask (for the same home and WINEPREFIX) reads only that prefix's
+// registry again, from the file, and searches anew only when it no longer
+// answers. A search that found nothing is not remembered, so a game
+// registered meanwhile is found on the next ask.
+class WinePrefixSearch
+{
+public:
+    // The game's folder, or the empty text. Never throws.
+    std::string gameFolder(const std::string &home, const std::string &winePrefix);
+
+private:
+    struct Answer
+    {
+        std::string home;
+        std::string winePrefix;
+        std::string prefix;
+    };
+    std::optional<Answer> m_last;
+};
