@@ -2,21 +2,19 @@
 #include "classiccontrols.h"
 
 #include "classiclabel.h"
+#include "classiclistbox.h"
+#include "classictextbox.h"
 #include "fonts.h"
 
 #include <QCursor>
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QPushButton>
-
-#include <limits>
 
 namespace {
 
@@ -84,14 +82,11 @@ ClassicLabel *AddLabel(QWidget *window, const QString &name, const QRect &geomet
     return label;
 }
 
-QLineEdit *AddTextBox(QWidget *window, const QString &name, const QRect &geometry,
-                      const QFont &font)
+ClassicTextBox *AddTextBox(QWidget *window, const QString &name, const QRect &geometry,
+                           const QFont &font)
 {
-    auto *box = AddControl<QLineEdit>(window, name, geometry);
+    auto *box = AddControl<ClassicTextBox>(window, name, geometry);
     box->setFont(font);
-    // QLineEdit would stop at 32767 characters; the windows hold their
-    // boxes to their own limits instead.
-    box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
 
@@ -107,13 +102,12 @@ QPushButton *AddButton(QWidget *window, const QString &name, const QRect &geomet
     return button;
 }
 
-QListWidget *AddListBox(QWidget *window, const QString &name, const QRect &geometry,
-                        const QFont &font)
+ClassicListBox *AddListBox(QWidget *window, const QString &name, const QRect &geometry,
+                           const QFont &font)
 {
-    auto *list = AddControl<QListWidget>(window, name, geometry);
+    auto *list = AddControl<ClassicListBox>(window, name, geometry);
     list->setFont(font);
     list->setSortingEnabled(false);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
     return list;
 }
 

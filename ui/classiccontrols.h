@@ -8,10 +8,10 @@
 #include <initializer_list>
 
 class ClassicLabel;
+class ClassicListBox;
+class ClassicTextBox;
 class QCursor;
 class QLabel;
-class QLineEdit;
-class QListWidget;
 class QPoint;
 class QPushButton;
 class QSize;
@@ -25,16 +25,16 @@ ClassicLabel *AddLabel(QWidget *window, const QString &name, const QRect &geomet
                        const QString &caption, const QFont &font);
 
 // A single-line text box in the system's colours, empty, with no length limit.
-QLineEdit *AddTextBox(QWidget *window, const QString &name, const QRect &geometry,
-                      const QFont &font);
+ClassicTextBox *AddTextBox(QWidget *window, const QString &name, const QRect &geometry,
+                           const QFont &font);
 
 // A push button that is never a default button, so Enter presses nothing.
 QPushButton *AddButton(QWidget *window, const QString &name, const QRect &geometry,
                        const QString &caption, const QFont &font);
 
 // An empty, unsorted list box with one selectable item.
-QListWidget *AddListBox(QWidget *window, const QString &name, const QRect &geometry,
-                        const QFont &font);
+ClassicListBox *AddListBox(QWidget *window, const QString &name, const QRect &geometry,
+                           const QFont &font);
 
 // A frameless picture box that shows `imagePath` unscaled at its top-left
 // corner, cut off by the box's edges. It takes the focus like the others.

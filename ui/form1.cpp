@@ -12,7 +12,7 @@
 Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     setupUi(this);
-    connect(List1, &QListWidget::currentRowChanged, this, Guarded([this] { List1_Click(); }));
+    connect(List1, &ClassicListBox::entrySelected, this, Guarded([this] { List1_Click(); }));
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, Guarded([this] { Command2_Click(); }));
     connect(Label2, &ClassicLabel::clicked, this, &Form1::Label2_Click);

@@ -14,7 +14,7 @@ Form2::Form2(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
     setupUi(this);
     for (std::size_t i = 0; i < txtmacro.size(); ++i) {
         const int index = static_cast<int>(i);
-        connect(txtmacro[i], &QLineEdit::textChanged, this,
+        connect(txtmacro[i], &ClassicTextBox::changed, this,
                 [this, index] { txtmacro_Change(index); });
     }
     connect(cmdsave, &QPushButton::clicked, this, Guarded([this] { cmdsave_Click(); }));

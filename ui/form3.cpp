@@ -12,8 +12,8 @@ Form3::Form3(QWidget *owner) : ClassicDialog(owner)
         connect(Label1[static_cast<std::size_t>(n)], &ClassicLabel::clicked, this,
                 [this, n] { Label1_Click(n); });
     }
-    connect(tbname, &QLineEdit::textChanged, this, &Form3::tbname_Change);
-    connect(tbmacro, &QLineEdit::textChanged, this, &Form3::tbmacro_Change);
+    connect(tbname, &ClassicTextBox::changed, this, &Form3::tbname_Change);
+    connect(tbmacro, &ClassicTextBox::changed, this, &Form3::tbmacro_Change);
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     Form_Load();
 }

@@ -14,7 +14,7 @@
 frmname::frmname(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
 {
     setupUi(this);
-    connect(txtname, &QLineEdit::textChanged, this, &frmname::txtname_Change);
+    connect(txtname, &ClassicTextBox::changed, this, &frmname::txtname_Change);
     connect(cmdsave, &QPushButton::clicked, this, Guarded([this] { cmdsave_Click(); }));
     connect(cmdreset, &QPushButton::clicked, this, &frmname::cmdreset_Click);
     connect(cmdcancel, &QPushButton::clicked, this, &frmname::cmdcancel_Click);

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "classiclabel.h"
+#include "classiclistbox.h"
 
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 
 #include <array>
@@ -21,7 +21,7 @@ public:
     QLabel *Picture1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command1 = nullptr;
-    QListWidget *List1 = nullptr;
+    ClassicListBox *List1 = nullptr;
     ClassicLabel *Label2 = nullptr;
     ClassicLabel *Label1 = nullptr;
     ClassicLabel *Label20 = nullptr;

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "classiclabel.h"
+#include "classictextbox.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 
 #include <array>
@@ -18,7 +18,7 @@ class Form2
 {
 public:
     QPushButton *Command1 = nullptr;
-    std::array<QLineEdit *, 10> txtmacro{};
+    std::array<ClassicTextBox *, 10> txtmacro{};
     QPushButton *cmdreset = nullptr;
     QPushButton *cmdcancel = nullptr;
     QPushButton *cmdsave = nullptr;

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "classiclabel.h"
+#include "classictextbox.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 
 #include <array>
@@ -21,8 +21,8 @@ public:
     static constexpr int LastCode = 255;
 
     QPushButton *Command1 = nullptr;
-    QLineEdit *tbname = nullptr;
-    QLineEdit *tbmacro = nullptr;
+    ClassicTextBox *tbname = nullptr;
+    ClassicTextBox *tbmacro = nullptr;
     // Indexed by character code; entries below FirstCode are null.
     std::array<ClassicLabel *, 256> Label1{};
 

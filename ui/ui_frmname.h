@@ -2,8 +2,8 @@
 #pragma once
 
 #include "classiclabel.h"
+#include "classictextbox.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 
 class QWidget;
@@ -19,7 +19,7 @@ public:
     QPushButton *cmdreset = nullptr;
     QPushButton *cmdcancel = nullptr;
     QPushButton *cmdsave = nullptr;
-    QLineEdit *txtname = nullptr;
+    ClassicTextBox *txtname = nullptr;
     ClassicLabel *lblname = nullptr;
 
     void setupUi(QWidget *window);

@@ -105,6 +105,46 @@ private slots:
         }));
     }
 
+    void aPastedTextEndsAtItsFirstLineBreak()
+    {
+        OpenGame g(2);
+        const auto paste = [](QLineEdit *box, const QString &text) {
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        };
+        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
+            QLineEdit *box = qobject_cast<frmname *>(d)->txtname;
+            box->setCursorPosition(2); // "Re|née Strauß"
+            paste(box, QStringLiteral("ab\ncd"));
+            QCOMPARE(box->text(), QStringLiteral("Reabnée Strauß"));
+            QCOMPARE(box->cursorPosition(), 4);
+            box->selectAll();
+            paste(box, QStringLiteral("Zo\u00EB\r\nTwo"));
+            QCOMPARE(box->text(), QStringLiteral("Zoë"));
+            QTest::mouseClick(qobject_cast<frmname *>(d)->cmdsave, Qt::LeftButton);
+        }));
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            editor->txtmacro[0]->selectAll();
+            paste(editor->txtmacro[0], QStringLiteral("\rgone"));
+            QCOMPARE(editor->txtmacro[0]->text(), QString());
+            // Cut at the line break first, then held to 40.
+            editor->txtmacro[9]->clear();
+            paste(editor->txtmacro[9], QString(45, u'x') + QStringLiteral("\ntail"));
+            QCOMPARE(editor->txtmacro[9]->text(), QString(40, u'x'));
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+        }));
+        QByteArray expected = patched(NameAt(2), Cp(u"Zo\u00EB") + QByteArray(2, '\0'));
+        expected = patched(MacroAt(2, 0), QByteArray(40, '\0'), expected);
+        expected = patched(MacroAt(2, 9), QByteArray(40, 'x'), expected);
+        QCOMPARE(g.game.bytes(), expected);
+
+        // The program's own text keeps its line breaks.
+        Form3 map(nullptr);
+        map.tbmacro->setText(QStringLiteral("a\nb"));
+        QCOMPARE(map.tbmacro->text(), QStringLiteral("a\nb"));
+    }
+
     void submitWritesTheNameAndRebuildsTheList()
     {
         OpenGame g(2);

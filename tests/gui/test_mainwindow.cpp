@@ -7,6 +7,7 @@
 
 #include <QDesktopServices>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QtTest>
 
 class UrlRecorder : public QObject
@@ -39,11 +40,11 @@ private:
             list << QString::fromStdU16String(m);
         return list;
     }
-    static void clickRow(Form1 &window, int row)
+    static void clickRow(Form1 &window, int row, Qt::KeyboardModifiers keys = {})
     {
         QListWidget *list = window.List1;
         const QRect rect = list->visualItemRect(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, rect.center());
     }
 
 private slots:
@@ -87,6 +88,42 @@ private slots:
         QCOMPARE(captions(window), slot1);
         for (int i = 0; i < 10; ++i)
             QVERIFY(slot1.at(i) != expectedMacros(3).at(i));
+    }
+
+    void theSelectionStaysAndAClickOnItReadsTheFileAgain()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        ClassicListBox *list = window.List1;
+        QSignalSpy selections(list, &ClassicListBox::entrySelected);
+
+        clickRow(window, 2);
+        QTest::keyClick(list, Qt::Key_Down);
+        clickRow(window, 2);
+        QCOMPARE(selections.count(), 3); // once for each change, by mouse or keyboard
+
+        // Ctrl held, the selected entry keeps its selection.
+        const QList<QListWidgetItem *> selected{list->item(2)};
+        clickRow(window, 2, Qt::ControlModifier);
+        QCOMPARE(list->selectedItems(), selected);
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        QCOMPARE(list->selectedItems(), selected);
+        QCOMPARE(list->currentRow(), 2);
+
+        // A click on the selected entry shows what the file holds now.
+        QFile file(game.playerFile());
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(8420 + 2 * 25948));
+        QCOMPARE(file.write("Changed on disk", 16), 16);
+        file.close();
+        clickRow(window, 2);
+        QCOMPARE(captions(window).at(0), QStringLiteral("Changed on disk"));
+        QCOMPARE(selections.count(), 5); // the Ctrl+click and the click
+        list->setCurrentRow(2);
+        QCOMPARE(selections.count(), 5);
     }
 
     void currentPlayerFollowsTheSelection()

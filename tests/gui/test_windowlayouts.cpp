@@ -249,7 +249,7 @@ void TestWindowLayouts::controls_data()
     row("Form1", "Picture1", "QLabel", 3720, 120, 2765, 2055, none, none, 0);
     row("Form1", "Command2", "QPushButton", 240, 2280, 2655, 375, "Edit Macros", Times, 9.75);
     row("Form1", "Command1", "QPushButton", 240, 1800, 2655, 375, "Edit Name", Times, 9.75);
-    row("Form1", "List1", "QListWidget", 240, 480, 2655, 1185, none, Times, 9.75);
+    row("Form1", "List1", "ClassicListBox", 240, 480, 2655, 1185, none, Times, 9.75);
     row("Form1", "Label2", "ClassicLabel", 3240, 2520, 2175, 255,
         QString::fromLatin1(MakersWebAddress), SansSerif, 8.25, true);
     row("Form1", "Label1", "ClassicLabel", 3240, 2280, 3735, 255, CheckedElsewhere, Times, 9.75);
@@ -269,13 +269,13 @@ void TestWindowLayouts::controls_data()
     row("frmname", "cmdcancel", "QPushButton", 2880, 1080, 1095, 375, "Cancel", SansSerif, 8.25);
     row("frmname", "cmdsave", "QPushButton", 1440, 1080, 1335, 375, "Submit changes", SansSerif,
         8.25);
-    row("frmname", "txtname", "QLineEdit", 120, 480, 2655, 375, "", Times, 9);
+    row("frmname", "txtname", "ClassicTextBox", 120, 480, 2655, 375, "", Times, 9);
     row("frmname", "lblname", "ClassicLabel", 165, 240, 2655, 255, "Label1", Times, 9.75);
 
     row("Form2", "Command1", "QPushButton", 600, 5400, 1215, 375, "Charactor Map", SansSerif, 8.25);
     const int boxTops[] = {480, 960, 1440, 1920, 2400, 2880, 3360, 3840, 4320, 4800};
     for (int i = 0; i <= 9; ++i)
-        row("Form2", MacroRowName("txtmacro", i), "QLineEdit", 120, boxTops[i], 6135, 375, "",
+        row("Form2", MacroRowName("txtmacro", i), "ClassicTextBox", 120, boxTops[i], 6135, 375, "",
             Times, 9);
     row("Form2", "cmdreset", "QPushButton", 2040, 5400, 1095, 375, "Reset", SansSerif, 8.25);
     row("Form2", "cmdcancel", "QPushButton", 4920, 5400, 1335, 375, "Cancel", SansSerif, 8.25);
@@ -284,8 +284,8 @@ void TestWindowLayouts::controls_data()
     row("Form2", "lblname", "ClassicLabel", 160, 240, 2175, 255, "Label1", Times, 9.75);
 
     row("Form3", "Command1", "QPushButton", 3120, 5640, 1095, 375, "Close", SansSerif, 8.25);
-    row("Form3", "tbname", "QLineEdit", 2280, 5040, 2775, 375, "", Times, 9, false, false);
-    row("Form3", "tbmacro", "QLineEdit", 120, 5040, 7215, 375, "", Times, 9, false, false);
+    row("Form3", "tbname", "ClassicTextBox", 2280, 5040, 2775, 375, "", Times, 9, false, false);
+    row("Form3", "tbmacro", "ClassicTextBox", 120, 5040, 7215, 375, "", Times, 9, false, false);
 }
 
 void TestWindowLayouts::controls()
