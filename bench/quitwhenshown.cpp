@@ -19,6 +19,8 @@ namespace {
 
 constexpr int ShownStatus = 42;
 
+// 0 where the system does not tell (under Wine the timer outside only
+// waits for ShownStatus).
 long PeakResidentKiB()
 {
     std::ifstream status("/proc/self/status");

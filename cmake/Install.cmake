@@ -7,8 +7,29 @@
 #   bin/korvax-editor
 #   share/applications/korvax-editor.desktop   (the desktop's menu entry)
 #   share/icons/hicolor/32x32/apps/korvax-editor.png
-# `cpack` makes a .tar.gz holding the program, its icon and a short read-me
-# in one folder, to be unpacked anywhere the user owns.
+# `cpack` makes a .tar.gz holding the program, its icon, a short read-me and
+# the licence in one folder, to be unpacked anywhere the user owns. For
+# Windows it makes a .zip holding korvax-editor.exe, README.txt and LICENSE.
+set(CPACK_PACKAGE_NAME korvax-editor)
+set(CPACK_PACKAGE_VENDOR "KORVAX player editor")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor for the player names and macros of KORVAX")
+set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL portable)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_STRIP_FILES ON)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+
+if(WIN32)
+    install(TARGETS korvax-editor RUNTIME DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/WINDOWS-README.txt RENAME README.txt
+        DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME "korvax-editor-${PROJECT_VERSION}-windows-${CMAKE_SYSTEM_PROCESSOR}")
+    include(CPack)
+    return()
+endif()
+
 include(GNUInstallDirs)
 
 set(KORVAX_ICON ${PROJECT_SOURCE_DIR}/app/images/icon.png)
@@ -39,14 +60,6 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/PORTABLE-README.txt RENAME README.txt
     DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR TGZ)
-set(CPACK_PACKAGE_NAME korvax-editor)
-set(CPACK_PACKAGE_VENDOR "KORVAX player editor")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor for the player names and macros of KORVAX")
 set(CPACK_PACKAGE_FILE_NAME
     "korvax-editor-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}")
-set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL portable)
-set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
-set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
-set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -1,19 +1,19 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs the Windows test executables under Wine (the toolchain's
-# CMAKE_CROSSCOMPILING_EMULATOR), in a Wine prefix of this build folder's
-# own, never the user's ~/.wine. A fixture creates the prefix once and keeps
-# a wineserver running while the tests run; korvax_wine_test() ties a test
-# to it.
+# Runs the Windows test executables under Wine, in a Wine prefix of this
+# build folder's own, never the user's ~/.wine. A fixture creates the prefix
+# once, keeps a wineserver running while the tests run and starts a private
+# X server for the window tests; korvax_wine_test() ties a core test to it,
+# korvax_wine_gui_test() adds a window test that runs on that X server with
+# Qt's windows platform, as on Windows.
 
 set(KORVAX_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+set(KORVAX_WINE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/wine-prefix.sh)
 # Wine derives the ANSI code page from the Unix locale: the C locale gives
 # Windows-1252, the code page of most of the game's players, on any machine.
 set(KORVAX_WINE_ENVIRONMENT WINEPREFIX=${KORVAX_WINE_PREFIX} WINEDEBUG=-all LC_ALL=C.UTF-8)
 
-add_test(NAME wine_prefix_start
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/wine-prefix.sh start)
-add_test(NAME wine_prefix_stop
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/wine-prefix.sh stop)
+add_test(NAME wine_prefix_start COMMAND ${KORVAX_WINE_SCRIPT} start)
+add_test(NAME wine_prefix_stop COMMAND ${KORVAX_WINE_SCRIPT} stop)
 set_tests_properties(wine_prefix_start PROPERTIES
     FIXTURES_SETUP wine_prefix TIMEOUT 300 LABELS core
     ENVIRONMENT "${KORVAX_WINE_ENVIRONMENT}")
@@ -26,4 +26,13 @@ function(korvax_wine_test name)
     set_tests_properties(${name} PROPERTIES
         FIXTURES_REQUIRED wine_prefix
         ENVIRONMENT "${KORVAX_WINE_ENVIRONMENT}")
+endfunction()
+
+# korvax_wine_gui_test(NAME): adds the window test NAME, run in the prefix
+# on its X server.
+function(korvax_wine_gui_test name)
+    add_test(NAME ${name} COMMAND ${KORVAX_WINE_SCRIPT} qtest $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES
+        FIXTURES_REQUIRED wine_prefix TIMEOUT 180 LABELS gui
+        ENVIRONMENT "${KORVAX_WINE_ENVIRONMENT};QT_QPA_PLATFORM=windows")
 endfunction()

@@ -1,6 +1,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Cross-builds the toolkit-free core for 64-bit Windows with mingw-w64 and
-# runs its tests under Wine. Debian: g++-mingw-w64-x86-64-posix wine wine64.
+# Cross-builds the editor for 64-bit Windows with mingw-w64 and runs its
+# tests under Wine. Debian: g++-mingw-w64-x86-64-posix wine wine64.
+#
+# The toolkit-free core builds with this file alone. The whole editor also
+# needs the static Windows Qt of tools/build-windows-qt: use that Qt's
+# lib/cmake/Qt6/qt.toolchain.cmake as CMAKE_TOOLCHAIN_FILE and name this file
+# as its QT_CHAINLOAD_TOOLCHAIN_FILE (tools/build-windows does).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -9,8 +14,9 @@ set(KORVAX_MINGW_TRIPLE x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${KORVAX_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${KORVAX_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${KORVAX_MINGW_TRIPLE}-windres)
+set(CMAKE_STRIP ${KORVAX_MINGW_TRIPLE}-strip)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${KORVAX_MINGW_TRIPLE})
+list(APPEND CMAKE_FIND_ROOT_PATH /usr/${KORVAX_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
@@ -21,8 +27,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags used by the CXX compiler during RELEASE builds.")
 
 # Link everything statically (libgcc, libstdc++ and winpthread too), so an
-# executable runs on its own with no DLL beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# executable runs on its own with no DLL beside it. Every function in a
+# section of its own lets the linker drop what is never called, which
+# matters with a static Qt.
+set(CMAKE_C_FLAGS_INIT "-ffunction-sections -fdata-sections")
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--gc-sections")
 
 # CTest runs the Windows executables through the wine launcher (Debian's
 # wine64 package alone puts no command on PATH). tests/CMakeLists.txt adds

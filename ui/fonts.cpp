@@ -5,6 +5,8 @@
 
 void RegisterFontSubstitutes()
 {
+#ifndef _WIN32
+    // Windows has both faces; elsewhere stand-ins with their metrics are named.
     // "MS Sans Serif" is a bitmap face of old Windows; Microsoft Sans Serif is
     // its outline twin, and Liberation Sans has the metrics of Arial, which
     // comes closest elsewhere.
@@ -13,6 +15,7 @@ void RegisterFontSubstitutes()
                                 QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial")});
     QFont::insertSubstitution(QStringLiteral("Times New Roman"),
                               QStringLiteral("Liberation Serif"));
+#endif
 }
 
 QFont ClassicFont(const QString &family, qreal pointSize)

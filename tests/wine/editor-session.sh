@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The Windows program as a player meets it, under Wine on a private X
+# server, in a Wine prefix of this test's own, driven by real input:
+#   1. no registry entry and no ivlname.cfg: the shell's folder dialog opens;
+#      cancelling it ends the program with no main window;
+#   2. ivlname.cfg names a folder without the player file: the failure
+#      message names the file, and the program ends with status 1;
+#   3. ivlname.cfg names the game folder: the main window shows with no
+#      dialog, and its picture holds the four names;
+#   4. the game registered under App Paths (ivlname.cfg naming a wrong
+#      folder): the registry wins; an Edit Name and Submit leaves the player
+#      file holding exactly the expected bytes.
+#
+# usage: editor-session.sh EDITOR.exe MAKE_SAMPLE_SAVE.exe ARTIFACT_DIR
+set -euo pipefail
+[[ $# -eq 3 ]] || { echo "usage: $0 EDITOR.exe MAKE_SAMPLE_SAVE.exe ARTIFACT_DIR" >&2; exit 2; }
+editor=$1 make_sample_save=$2 artifacts=$3
+# shellcheck source=../x11/x11-session.sh
+source "$(dirname "$0")/../x11/x11-session.sh"
+mkdir -p "$artifacts"
+FAILURE_SHOT="$artifacts/editor-session-failure.png"
+rm -f "$FAILURE_SHOT"
+
+main_title="Ironvale Name Editor For KORVAX."
+failure_title="KORVAX player editor"
+
+start_x_server
+unset QT_QPA_PLATFORM # the Windows program draws with Qt's windows platform
+isolate_home
+export WINEPREFIX="$session_tmp/wine-prefix"
+wine_stop() { wineserver -k 2>/dev/null || true; }
+trap 'wine_stop; session_cleanup' EXIT
+started=$(now_ms)
+WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot --init >"$session_tmp/wineboot.log" 2>&1 ||
+    fail "wineboot failed: $(cat "$session_tmp/wineboot.log")"
+wineserver -p30 </dev/null >/dev/null 2>&1 || true
+echo "     a Wine prefix of the test's own in $(($(now_ms) - started)) ms"
+
+# C:\Games\KORVAX inside the prefix holds the synthetic player file.
+drive_c="$WINEPREFIX/drive_c"
+game_dir="$drive_c/Games/KORVAX"
+save_file="$game_dir/kvxplr.sav"
+mkdir -p "$game_dir" "$drive_c/Games/Empty"
+wine "$make_sample_save" 'C:\Games\KORVAX' >/dev/null 2>&1 || fail "make-sample-save.exe failed"
+[[ -s "$save_file" ]] || fail "make-sample-save.exe wrote no $save_file"
+pristine="$session_tmp/pristine.sav"
+cp "$save_file" "$pristine"
+
+# The program unpacked into a folder of its own, as from the ZIP.
+program_dir="$drive_c/KORVAX Editor"
+mkdir -p "$program_dir"
+cp "$editor" "$program_dir/korvax-editor.exe"
+settings="$program_dir/ivlname.cfg"
+
+start_wine_editor() {
+    (cd "$session_tmp" && exec wine "$program_dir/korvax-editor.exe") \
+        >"$session_tmp/editor.log" 2>&1 &
+    editor_pid=$!
+}
+
+# Ends the run of the program, waiting for its exit; sets editor_status.
+close_main_window() {
+    local window=$1
+    xdotool windowclose "$window" 2>/dev/null || true
+    wait_for_editor_exit
+}
+
+# The shown windows' titles, for the failure messages.
+shown_titles() {
+    local id
+    for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+        printf '"%s" ' "$(xdotool getwindowname "$id" 2>/dev/null)"
+    done
+}
+
+# Waits for a window that Wine's shell shows (it is not the editor's own).
+wait_for_any_window() {
+    local pattern=$1 id deadline=$(($(now_ms) + 15000))
+    while :; do
+        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
+        [[ -n "$id" ]] && break
+        editor_running || fail "the program ended before a window matching '$pattern' showed"
+        (($(now_ms) < deadline)) || fail "no window matching '$pattern' within 15 s; shown: $(shown_titles)"
+        sleep 0.05
+    done
+    echo "$id"
+}
+
+main_window_seen() {
+    xdotool search --onlyvisible --name "$(title_pattern "$main_title")" >/dev/null 2>&1
+}
+
+# 1. First start: the shell's folder dialog, cancelled.
+rm -f "$settings"
+start_wine_editor
+dialog=$(wait_for_any_window 'Browse|Folder|Ordner|Dossier')
+main_window_seen && fail "the main window showed before a folder was chosen"
+xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+xdotool key --window "$dialog" Escape
+wait_for_editor_exit
+[[ $editor_status -eq 0 ]] || fail "cancelling the dialog ended the program with status $editor_status"
+main_window_seen && fail "the main window showed after the dialog was cancelled"
+[[ -f "$settings" ]] || fail "the cancelled dialog left no ivlname.cfg"
+grep -qi '^path=\s*$' <(tr -d '\r' <"$settings") ||
+    fail "ivlname.cfg does not hold an empty path entry: $(cat "$settings")"
+echo "ok   no registry entry, no settings: the folder dialog, cancelled, ends the program (status 0)"
+
+# 2. A folder without the player file: the failure message, then status 1.
+printf '[KORVAX]\r\npath=C:\\Games\\Empty\r\n' >"$settings"
+start_wine_editor
+message=$(wait_for_window "$failure_title")
+main_window_seen && fail "the main window showed although the player file is missing"
+# The message box copies its text to the clipboard on Ctrl+C, as Windows'
+# own message boxes do; xdotool reads no clipboard, so the text is checked
+# in the program's picture only by its presence, and by the log Qt writes.
+import -window "$message" "$artifacts/wine-failure-message.png" 2>/dev/null || true
+xdotool windowactivate --sync "$message" 2>/dev/null || true
+xdotool key --window "$message" Return
+wait_for_editor_exit
+[[ $editor_status -eq 1 ]] || fail "the missing player file ended the program with status $editor_status, not 1"
+echo "ok   a folder without kvxplr.sav: the failure message, then exit status 1"
+
+# 3. The folder from ivlname.cfg: the main window, no dialog.
+printf '[KORVAX]\r\npath=C:\\Games\\KORVAX\r\n' >"$settings"
+start_wine_editor
+main=$(wait_for_window "$main_title")
+window_geometry "$main"
+[[ "${WIN_W}x${WIN_H}" == 491x350 ]] || fail "the main window is ${WIN_W}x${WIN_H} pixels, not 491x350"
+shot="$artifacts/windows-form1.png"
+check_names() {
+    # The list's four rows of text (Times New Roman 9.75 pt: 15 pixels a
+    # row under Wine's font); rows 0 to 2 hold names, row 3 the empty one.
+    local row y fraction
+    for row in 0 1 2 3; do
+        y=$(($(px 480) + 2 + 15 * row))
+        fraction=$(bright_fraction "$shot" $(($(px 240) + 3)) "$y" 150 13)
+        if [[ $row -lt 3 ]]; then
+            is_true "$fraction < 0.99" || return 1
+        else
+            is_true "$fraction == 1" || return 1
+        fi
+    done
+}
+deadline=$(($(now_ms) + 5000))
+until import -window "$main" "$shot" 2>/dev/null && check_names; do
+    (($(now_ms) < deadline)) || fail "the main window's list does not show the four names (see $shot)"
+    sleep 0.1
+done
+grep -q . "$settings" || fail "ivlname.cfg was emptied"
+close_main_window "$main"
+echo "ok   the folder from ivlname.cfg: the main window with the four names, no dialog ($shot)"
+
+# 4. The registry wins over ivlname.cfg, and a whole Edit Name.
+printf '[KORVAX]\r\npath=C:\\Games\\Empty\r\n' >"$settings"
+wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\korvax.exe' \
+    /v Path /t REG_SZ /d 'C:\Games\KORVAX' /f >/dev/null 2>&1 || fail "wine reg add failed"
+cp "$settings" "$session_tmp/settings-before"
+start_wine_editor
+main=$(wait_for_window "$main_title")
+
+click_control() {
+    local window=$1 left=$2 top=$3 width=$4 height=$5
+    window_geometry "$window"
+    xdotool mousemove $((WIN_X + $(px "$left") + $(px "$width") / 2)) \
+        $((WIN_Y + $(px "$top") + $(px "$height") / 2)) click 1
+}
+# Player 2: a click on the list's first row, then one row down.
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+window_geometry "$main"
+xdotool mousemove $((WIN_X + $(px 240) + 20)) $((WIN_Y + $(px 480) + 6)) click 1
+xdotool key Down
+typed_name="Iron Duke of Vale"
+stored_name=${typed_name:0:15}
+click_control "$main" 240 1800 2655 375 # Command1, "Edit Name"
+name_editor=$(wait_for_window "Name Editor")
+xdotool windowactivate --sync "$name_editor" 2>/dev/null || true
+click_control "$name_editor" 120 480 2655 375 # txtname
+xdotool key ctrl+a
+xdotool type --delay 10 -- "$typed_name"
+click_control "$name_editor" 1440 1080 1335 375 # cmdsave
+wait_for_window_gone "Name Editor"
+editor_running || fail "the program ended during the edit"
+close_main_window "$main"
+
+expected="$session_tmp/expected.sav"
+cp "$pristine" "$expected"
+{ printf '%s' "$stored_name" && head -c 2 /dev/zero; } |
+    dd of="$expected" bs=1 seek=$((25948 * 1 + 20)) conv=notrunc status=none
+cmp -s "$pristine" "$expected" && fail "the expected file equals the sample: the test is broken"
+if ! cmp -s "$expected" "$save_file"; then
+    cp "$save_file" "$artifacts/wine-actual.sav"
+    fail "the player file does not hold the new name and nothing else: $(cmp "$expected" "$save_file" 2>&1 || true)"
+fi
+cmp -s "$session_tmp/settings-before" "$settings" || fail "ivlname.cfg was changed"
+echo "ok   the registry entry wins; Edit Name and Submit wrote exactly the name's 17 bytes"
