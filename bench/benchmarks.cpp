@@ -10,6 +10,8 @@
 #include "form3.h"
 #include "frmname.h"
 #include "samplegame.h"
+#include "wineprefixes.h"
+#include "wineregistry.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,8 +26,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -65,14 +69,52 @@ bool WriteWineRegistry(const std::string &file)
     return static_cast<bool>(out.flush());
 }
 
+// A Steam user's home: 100 Proton prefixes, each with a registry of a fresh
+// prefix's size without the game's entry (copies, not links, so that the
+// search reads 170 MB as it would on a real disk). With `registered`, one
+// more prefix, searched after them (PlayOnLinux), whose registry of the same
+// size holds the entry.
+bool WriteManyPrefixesHome(const std::string &home, bool registered)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const std::string original = home + "/system.reg";
+    fs::create_directories(home, error);
+    if (error || !WriteWineRegistry(original))
+        return false;
+    for (int i = 0; i < 100 && !error; ++i) {
+        const std::string prefix = home + "/.local/share/Steam/steamapps/compatdata/" +
+                                   std::to_string(200000 + i) + "/pfx";
+        fs::create_directories(prefix, error);
+        if (!error)
+            fs::copy_file(original, prefix + "/system.reg", error);
+    }
+    if (registered && !error) {
+        const std::string prefix = home + "/.PlayOnLinux/wineprefix/KORVAX";
+        fs::create_directories(prefix + "/dosdevices", error);
+        if (!error)
+            fs::create_directories(prefix + "/drive_c", error);
+        if (!error)
+            fs::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:", error);
+        if (!error)
+            fs::rename(original, prefix + "/system.reg", error);
+        std::ofstream out(prefix + "/system.reg", std::ios::app);
+        out << "\n[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App "
+               "Paths\\\\korvax.exe] 1733673600\n\"Path\"=\"C:\\\\Games\\\\KORVAX\"\n";
+        return !error && out.flush();
+    }
+    return !error;
+}
+
 // A folder holding copies of the start-up probes, the editor's settings
 // file beside them pointing at a game folder with the synthetic player
-// file, and two homes: one without a Wine prefix, one with a prefix whose
-// registry lacks the game's entry. Either way the settings file decides.
+// file, and three homes: one without a Wine prefix, one with a prefix whose
+// registry lacks the game's entry, one with 100 such prefixes of Steam's.
+// Each time the settings file decides.
 class StartupFolder
 {
 public:
-    enum class Home { NoWinePrefix, WinePrefix };
+    enum class Home { NoWinePrefix, WinePrefix, ManyWinePrefixes };
 
     StartupFolder()
     {
@@ -89,6 +131,7 @@ public:
                SampleSave::WriteTo(path("game")) && m_ok;
         m_ok = root.mkpath(QStringLiteral("winehome/.wine")) &&
                WriteWineRegistry(path("winehome/.wine/system.reg")) && m_ok;
+        m_ok = WriteManyPrefixesHome(homePath(Home::ManyWinePrefixes), false) && m_ok;
         std::ofstream settings(path("ivlname.cfg"));
         settings << "[KORVAX]\npath=" << path("game") << "\n";
         m_ok = static_cast<bool>(settings.flush()) && m_ok;
@@ -106,6 +149,19 @@ public:
 
     bool ok() const { return m_ok; }
 
+    std::string homePath(Home home) const
+    {
+        switch (home) {
+        case Home::WinePrefix:
+            return path("winehome");
+        case Home::ManyWinePrefixes:
+            return path("manyhome");
+        case Home::NoWinePrefix:
+            break;
+        }
+        return path("");
+    }
+
     struct Run
     {
         bool shown = false;
@@ -120,7 +176,7 @@ public:
     {
         const std::string file = path(program);
         std::vector<char *> argv{const_cast<char *>(file.c_str()), nullptr};
-        std::string homeEntry = "HOME=" + path(home == Home::WinePrefix ? "winehome" : "");
+        std::string homeEntry = "HOME=" + homePath(home);
         std::vector<char *> envp{homeEntry.data()};
         for (const std::string &entry : m_environment)
             envp.push_back(const_cast<char *>(entry.c_str()));
@@ -414,6 +470,92 @@ void CharacterMapFloor(benchmark::State &state, Form1 &window)
     });
 }
 
+// --- the game's registry entry over many Wine prefixes --------------------
+
+// Times `ask` alone, with `prepare` run untimed before each iteration;
+// `found` tells whether the answer must be a folder or the empty text.
+template <typename Ask, typename Prepare = void (*)()>
+void TimeAsk(
+    benchmark::State &state, bool found, Ask ask, Prepare prepare = [] {})
+{
+    for (auto _ : state) {
+        prepare();
+        const auto start = Clock::now();
+        const std::string folder = ask();
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        if (folder.empty() == found) {
+            state.SkipWithError(found ? "the game was not found" : "a folder was found");
+            break;
+        }
+    }
+}
+
+// The start-up's first ask: a search of its own each time, so nothing is
+// remembered from the iteration before.
+void SearchFirstAsk(benchmark::State &state, const std::string &home, bool found)
+{
+    TimeAsk(state, found, [&] { return WinePrefixSearch().gameFolder(home, ""); });
+}
+
+// The start-up's second ask, after a first that found the game.
+void SearchSecondAsk(benchmark::State &state, const std::string &home)
+{
+    WinePrefixSearch search;
+    TimeAsk(
+        state, true, [&] { return search.gameFolder(home, ""); },
+        [&] {
+            search = WinePrefixSearch();
+            search.gameFolder(home, "");
+        });
+}
+
+// The lookup in one prefix, as the search makes it for each.
+void OnePrefix(benchmark::State &state, const std::string &prefix, bool found)
+{
+    TimeAsk(state, found, [&] { return GameFolderFromWinePrefix(prefix); });
+}
+
+// The same without the look at the file's bytes first, as before the search:
+// the whole file read in one call and parsed, keeping the two keys' values.
+void OnePrefixParsedWhole(benchmark::State &state, const std::string &prefix)
+{
+    const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
+    const std::string wow64 =
+        "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
+    const auto same = [](std::string_view a, std::string_view b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return std::tolower(static_cast<unsigned char>(x)) ==
+                   std::tolower(static_cast<unsigned char>(y));
+        });
+    };
+    TimeAsk(state, false, [&] {
+        const std::string file = prefix + "/system.reg";
+        std::string text(std::filesystem::file_size(file), '\0');
+        std::ifstream(file, std::ios::binary)
+            .read(text.data(), static_cast<std::streamsize>(text.size()));
+        const auto keys = ParseWineRegistry(
+            text, [&](std::string_view path) { return same(path, key) || same(path, wow64); });
+        return FindWineRegistryString(keys, wow64, "Path").value_or(std::string());
+    });
+}
+
+// The floor of any search that looks at every byte: each of the 100 files
+// opened, read in 256 KiB pieces and closed.
+void ReadHundredFiles(benchmark::State &state, const std::vector<std::string> &prefixes)
+{
+    std::vector<char> piece(256 * 1024);
+    TimeAsk(state, true, [&] {
+        std::size_t total = 0;
+        for (const std::string &prefix : prefixes) {
+            const int fd = ::open((prefix + "/system.reg").c_str(), O_RDONLY | O_CLOEXEC);
+            for (ssize_t got; (got = ::read(fd, piece.data(), piece.size())) > 0;)
+                total += static_cast<std::size_t>(got);
+            ::close(fd);
+        }
+        return std::to_string(total);
+    });
+}
+
 // --- the table -------------------------------------------------------------
 
 // Keeps the median of every benchmark (or its only run) for the table.
@@ -474,6 +616,11 @@ void WriteTable(const TableReporter &results, std::FILE *out)
         {"submit/frmname_name", "submit/floor_name_pwrite_fsync", ""},
         {"submit/Form2_macros", "submit/floor_macros_pwrite_fsync", ""},
         {"map/Form3_open_close", "map/floor_224_QLabels", "1.5"},
+        {"startup/editor_beside_100_wine_prefixes", "startup/editor", ""},
+        {"registry/search_100_prefixes", "registry/floor_read_100_files", ""},
+        {"registry/search_100_prefixes_then_found", "registry/floor_read_100_files", ""},
+        {"registry/second_ask_after_found", "registry/one_prefix_with_entry", ""},
+        {"registry/one_prefix", "registry/one_prefix_parsed_whole", ""},
     };
     std::fprintf(out, "| measurement | median | floor | floor median | ratio | target |\n");
     std::fprintf(out, "|---|---:|---|---:|---:|---:|\n");
@@ -568,6 +715,8 @@ int main(int argc, char **argv)
         {"startup/bare_window", "korvax-bare-window", Home::NoWinePrefix},
         {"startup/bare_window_with_text", "korvax-bare-text-window", Home::NoWinePrefix},
         {"startup/editor_beside_a_wine_prefix", "korvax-editor-startup", Home::WinePrefix},
+        {"startup/editor_beside_100_wine_prefixes", "korvax-editor-startup",
+         Home::ManyWinePrefixes},
     };
     for (const auto &startup : startups)
         timed(benchmark::RegisterBenchmark(startup.name, Startup, std::cref(folder),
@@ -601,6 +750,39 @@ int main(int argc, char **argv)
     timed(
         benchmark::RegisterBenchmark("map/floor_224_QLabels", CharacterMapFloor, std::ref(window)),
         100);
+
+    QTemporaryDir registeredHome;
+    const std::string foundHome = QFile::encodeName(registeredHome.path()).toStdString();
+    const std::string manyHome = folder.homePath(Home::ManyWinePrefixes);
+    if (!WriteManyPrefixesHome(foundHome, true)) {
+        std::fprintf(stderr, "cannot prepare the home with 100 Wine prefixes\n");
+        return 1;
+    }
+    const std::vector<std::string> hundred = WinePrefixCandidates(manyHome, "");
+    if (hundred.size() != 100) {
+        std::fprintf(stderr, "the search finds %zu of the 100 Wine prefixes\n", hundred.size());
+        return 1;
+    }
+    const std::string registered = foundHome + "/.PlayOnLinux/wineprefix/KORVAX";
+    timed(benchmark::RegisterBenchmark("registry/search_100_prefixes", SearchFirstAsk, manyHome,
+                                       false),
+          10);
+    timed(benchmark::RegisterBenchmark("registry/search_100_prefixes_then_found", SearchFirstAsk,
+                                       foundHome, true),
+          10);
+    timed(
+        benchmark::RegisterBenchmark("registry/second_ask_after_found", SearchSecondAsk, foundHome),
+        10);
+    timed(benchmark::RegisterBenchmark("registry/floor_read_100_files", ReadHundredFiles, hundred),
+          10);
+    timed(benchmark::RegisterBenchmark("registry/one_prefix", OnePrefix, hundred.front(), false),
+          100);
+    timed(
+        benchmark::RegisterBenchmark("registry/one_prefix_with_entry", OnePrefix, registered, true),
+        20);
+    timed(benchmark::RegisterBenchmark("registry/one_prefix_parsed_whole", OnePrefixParsedWhole,
+                                       hundred.front()),
+          20);
 
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
