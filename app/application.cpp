@@ -21,15 +21,52 @@ bool Application::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
+namespace {
+
+// Thrown by runNested after a failure that has been reported already; only
+// a guarded edge catches it.
+struct FailureReported
+{
+};
+
+// Counts a guarded step while it runs.
+class Depth
+{
+public:
+    explicit Depth(int &depth) : m_depth(depth) { ++m_depth; }
+    ~Depth() { --m_depth; }
+    Depth(const Depth &) = delete;
+    Depth &operator=(const Depth &) = delete;
+
+private:
+    int &m_depth;
+};
+
+} // namespace
+
 bool Application::runGuarded(const std::function<void()> &step)
 {
-    const int failuresBefore = m_failures;
+    if (m_failed)
+        return false; // the program is ending: nothing more runs
+    const Depth depth(m_guardedDepth);
     try {
         step();
+    } catch (const FailureReported &) {
+        // Reported where it happened, inside a handler this step set off.
     } catch (const std::exception &error) {
         fail(error);
     }
-    return m_failures == failuresBefore;
+    return !m_failed;
+}
+
+void Application::runNested(const std::function<void()> &step)
+{
+    step();
+    // Outside any guarded step there is no edge to stop at, and the
+    // exception would unwind Qt's code: the caller goes on.
+    const auto *app = qobject_cast<Application *>(QCoreApplication::instance());
+    if (app && app->m_failed && app->m_guardedDepth > 0)
+        throw FailureReported{};
 }
 
 void Application::runHandler(const std::function<void()> &handler)
@@ -43,6 +80,7 @@ void Application::runHandler(const std::function<void()> &handler)
 void Application::setFailurePolicy(FailurePolicy policy)
 {
     m_policy = std::move(policy);
+    m_failed = false;
 }
 
 QString Application::failureMessage(const std::exception &error)
@@ -54,7 +92,6 @@ QString Application::failureMessage(const std::exception &error)
 void Application::fail(const std::exception &error)
 {
     m_failed = true;
-    ++m_failures;
     m_policy.report(failureMessage(error));
     m_policy.end();
 }

@@ -33,7 +33,7 @@ bool Form1::Form_Load(SystemServices &services, const std::string &settingsFile)
     AppendPlayerNames(List1);
     // Runs the selection handling at once, so the first player's macros are
     // in place before the window shows.
-    List1->setCurrentRow(0);
+    Application::runNested([this] { List1->setCurrentRow(0); });
     return true;
 }
 

@@ -48,7 +48,7 @@ void frmname::cmdsave_Click()
         m_form1->List1->clear();
     }
     AppendPlayerNames(m_form1->List1);
-    m_form1->List1->setCurrentRow(CurrentPlayer);
+    Application::runNested([this] { m_form1->List1->setCurrentRow(CurrentPlayer); });
     accept();
 }
 

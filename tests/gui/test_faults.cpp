@@ -247,17 +247,15 @@ class TestFaults : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        auto *app = qobject_cast<Application *>(QCoreApplication::instance());
-        QVERIFY(app);
-        app->setFailurePolicy(
-            {[this](const QString &message) { m_reports << message; }, [this] { ++m_ends; }});
-    }
     void init()
     {
         m_reports.clear();
         m_ends = 0;
+        // A new policy also forgets the failures of the case before.
+        auto *app = qobject_cast<Application *>(QCoreApplication::instance());
+        QVERIFY(app);
+        app->setFailurePolicy(
+            {[this](const QString &message) { m_reports << message; }, [this] { ++m_ends; }});
     }
 
     // --- the player file ---------------------------------------------------
@@ -281,6 +279,36 @@ private slots:
             QCOMPARE(names(window), listed);
             QCOMPARE(captions(window), shown);
         }
+    }
+
+    void aFailureInsideASubmitsSelectionEndsEveryStep()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.List1->setCurrentRow(2);
+        const QStringList shown = captions(window);
+        // The file goes once the names are read back, before the selection
+        // that the Submit sets off reads player 2's macros.
+        const auto removeAfterTheNames = [&] {
+            QObject::connect(window.List1->model(), &QAbstractItemModel::rowsInserted, &window,
+                             [&](const QModelIndex &, int first) {
+                                 if (first == 3)
+                                     QVERIFY(QFile::remove(game.playerFile()));
+                             });
+        };
+        QCOMPARE(submitName(window, QStringLiteral("Zoë"), removeAfterTheNames), Editor::StillOpen);
+        expectOneFailure(game.playerFile(), reason(ENOENT));
+        QCOMPARE(names(window).at(2), QStringLiteral("Zoë"));
+        QCOMPARE(captions(window), shown);
+
+        // Nothing runs afterwards: no selection, no macros editor.
+        StrayModalCloser closer;
+        window.List1->setCurrentRow(1);
+        QTest::mouseClick(window.Command2, Qt::LeftButton);
+        QVERIFY(!closer.opened);
+        QCOMPARE(m_reports.size(), 1);
+        QCOMPARE(captions(window), shown);
     }
 
     void deletedBeforeTheMacrosEditorOpens()
