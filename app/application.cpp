@@ -1,13 +1,43 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "application.h"
 
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QMessageBox>
+
+namespace {
+
+// The failure report. Ctrl+C copies its title and text, as on Windows,
+// where Qt's message box does it already, so that a user can pass the
+// report on.
+class FailureBox : public QMessageBox
+{
+public:
+    explicit FailureBox(const QString &message)
+        : QMessageBox(QMessageBox::Critical, QStringLiteral("KORVAX player editor"), message,
+                      QMessageBox::Ok)
+    {
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+#ifndef Q_OS_WIN
+        if (event->matches(QKeySequence::Copy)) {
+            QGuiApplication::clipboard()->setText(
+                QStringLiteral("%1\n\n%2\n").arg(windowTitle(), text()));
+            return;
+        }
+#endif
+        QMessageBox::keyPressEvent(event);
+    }
+};
+
+} // namespace
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
-    m_policy.report = [](const QString &message) {
-        QMessageBox::critical(nullptr, QStringLiteral("KORVAX player editor"), message);
-    };
+    m_policy.report = [](const QString &message) { FailureBox(message).exec(); };
     m_policy.end = [] { QCoreApplication::exit(1); };
 }
 
