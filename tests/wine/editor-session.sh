@@ -59,11 +59,18 @@ start_wine_editor() {
     editor_pid=$!
 }
 
-# Ends the run of the program, waiting for its exit; sets editor_status.
+# Gives a window the keyboard focus; with no window manager nobody else does.
+focus_window() {
+    timeout 5 xdotool windowfocus --sync "$1" || fail "window $1 did not take the focus"
+}
+
+# Closes the main window as a user does (Alt+F4) and waits for the program
+# to end; sets editor_status.
 close_main_window() {
-    local window=$1
-    xdotool windowclose "$window" 2>/dev/null || true
+    focus_window "$1"
+    xdotool key alt+F4
     wait_for_editor_exit
+    [[ $editor_status -eq 0 ]] || fail "closing the main window ended the program with status $editor_status"
 }
 
 # The shown windows' titles, for the failure messages.
@@ -96,8 +103,8 @@ rm -f "$settings"
 start_wine_editor
 dialog=$(wait_for_any_window 'Browse|Folder|Ordner|Dossier')
 main_window_seen && fail "the main window showed before a folder was chosen"
-xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-xdotool key --window "$dialog" Escape
+focus_window "$dialog"
+xdotool key Escape
 wait_for_editor_exit
 [[ $editor_status -eq 0 ]] || fail "cancelling the dialog ended the program with status $editor_status"
 main_window_seen && fail "the main window showed after the dialog was cancelled"
@@ -111,20 +118,32 @@ printf '[KORVAX]\r\npath=C:\\Games\\Empty\r\n' >"$settings"
 start_wine_editor
 message=$(wait_for_window "$failure_title")
 main_window_seen && fail "the main window showed although the player file is missing"
-# The message box copies its text to the clipboard on Ctrl+C, as Windows'
-# own message boxes do; xdotool reads no clipboard, so the text is checked
-# in the program's picture only by its presence, and by the log Qt writes.
 import -window "$message" "$artifacts/wine-failure-message.png" 2>/dev/null || true
-xdotool windowactivate --sync "$message" 2>/dev/null || true
+# Ctrl+C copies a message box's text to the clipboard, which Wine shares
+# with the X server's.
+focus_window "$message"
+xdotool key ctrl+c
+report=
+deadline=$(($(now_ms) + 5000))
+until [[ -n "$report" ]]; do
+    report=$(timeout 2 xclip -o -selection clipboard 2>/dev/null | tr -d '\r' || true)
+    (($(now_ms) < deadline)) || fail "Ctrl+C on the message box put no text on the clipboard"
+    [[ -n "$report" ]] || sleep 0.05
+done
+expected='Cannot open for reading "C:\Games\Empty\kvxplr.sav": '
+[[ "$report" == *"$expected"* ]] ||
+    fail "the message box does not say: $expected"$'\n'"it says: $report"
 xdotool key --window "$message" Return
 wait_for_editor_exit
 [[ $editor_status -eq 1 ]] || fail "the missing player file ended the program with status $editor_status, not 1"
-echo "ok   a folder without kvxplr.sav: the failure message, then exit status 1"
+echo "ok   a folder without kvxplr.sav: the failure message names the file, then exit status 1"
 
 # 3. The folder from ivlname.cfg: the main window, no dialog.
 printf '[KORVAX]\r\npath=C:\\Games\\KORVAX\r\n' >"$settings"
 start_wine_editor
 main=$(wait_for_window "$main_title")
+xdotool search --onlyvisible --name 'Browse|Folder' >/dev/null 2>&1 &&
+    fail "the folder dialog showed although ivlname.cfg names the folder"
 window_geometry "$main"
 [[ "${WIN_W}x${WIN_H}" == 491x350 ]] || fail "the main window is ${WIN_W}x${WIN_H} pixels, not 491x350"
 shot="$artifacts/windows-form1.png"
@@ -166,7 +185,7 @@ click_control() {
         $((WIN_Y + $(px "$top") + $(px "$height") / 2)) click 1
 }
 # Player 2: a click on the list's first row, then one row down.
-xdotool windowactivate --sync "$main" 2>/dev/null || true
+focus_window "$main"
 window_geometry "$main"
 xdotool mousemove $((WIN_X + $(px 240) + 20)) $((WIN_Y + $(px 480) + 6)) click 1
 xdotool key Down
@@ -174,7 +193,7 @@ typed_name="Iron Duke of Vale"
 stored_name=${typed_name:0:15}
 click_control "$main" 240 1800 2655 375 # Command1, "Edit Name"
 name_editor=$(wait_for_window "Name Editor")
-xdotool windowactivate --sync "$name_editor" 2>/dev/null || true
+focus_window "$name_editor"
 click_control "$name_editor" 120 480 2655 375 # txtname
 xdotool key ctrl+a
 xdotool type --delay 10 -- "$typed_name"
