@@ -22,7 +22,11 @@ PlayerFileError::PlayerFileError(const std::string &action, const std::string &p
 
 std::string LastSystemErrorText()
 {
-    const DWORD code = GetLastError();
+    return SystemErrorText(GetLastError());
+}
+
+std::string SystemErrorText(unsigned long code)
+{
     char *text = nullptr;
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -117,7 +121,12 @@ void RawFile::sync()
 
 std::string LastSystemErrorText()
 {
-    return std::strerror(errno);
+    return SystemErrorText(static_cast<unsigned long>(errno));
+}
+
+std::string SystemErrorText(unsigned long code)
+{
+    return std::strerror(static_cast<int>(code));
 }
 
 RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))

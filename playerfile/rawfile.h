@@ -55,3 +55,7 @@ private:
 
 // The system's text for the last error of the calling thread.
 std::string LastSystemErrorText();
+
+// The system's words for an error code: errno's on POSIX, GetLastError's
+// on Windows.
+std::string SystemErrorText(unsigned long code);

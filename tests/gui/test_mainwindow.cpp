@@ -3,12 +3,15 @@
 // the web link and the failure path.
 #include "application.h"
 #include "fonts.h"
+#include "rawfile.h"
 #include "samplegame.h"
 
 #include <QDesktopServices>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <cerrno>
 
 class UrlRecorder : public QObject
 {
@@ -168,6 +171,10 @@ private slots:
 
     void theLinkOpensTheMakersAddress()
     {
+#ifdef _WIN32
+        QSKIP("On Windows the address goes straight to ShellExecuteA, which a test cannot "
+              "watch without starting a browser");
+#endif
         SampleGame game;
         Form1 window;
         QVERIFY(game.load(window));
@@ -199,8 +206,12 @@ private slots:
         QCOMPARE(reports.size(), 1);
         QCOMPARE(ends, 1);
         QVERIFY2(reports.first().contains(game.playerFile()), qPrintable(reports.first()));
-        QVERIFY2(reports.first().contains(QStringLiteral("No such file or directory")),
-                 qPrintable(reports.first()));
+#ifdef _WIN32
+        const QString missing = QString::fromLocal8Bit(SystemErrorText(2)); // ERROR_FILE_NOT_FOUND
+#else
+        const QString missing = QString::fromLocal8Bit(SystemErrorText(ENOENT));
+#endif
+        QVERIFY2(reports.first().contains(missing), qPrintable(reports.first()));
         QCOMPARE(captions(window), before); // the failing step changed nothing
     }
 };
