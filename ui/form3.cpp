@@ -8,7 +8,7 @@
 Form3::Form3(QWidget *owner) : ClassicDialog(owner)
 {
     setupUi(this);
-    for (int n = 32; n <= 255; ++n) {
+    for (int n = FirstCode; n <= LastCode; ++n) {
         connect(Label1[static_cast<std::size_t>(n)], &ClassicLabel::clicked, this,
                 [this, n] { Label1_Click(n); });
     }
@@ -20,7 +20,7 @@ Form3::Form3(QWidget *owner) : ClassicDialog(owner)
 
 void Form3::Form_Load()
 {
-    for (int n = 32; n <= 255; ++n) {
+    for (int n = FirstCode; n <= LastCode; ++n) {
         ClassicLabel *label = Label1[static_cast<std::size_t>(n)];
         QFont font = label->font();
         font.setFamily(QStringLiteral("Times New Roman"));
