@@ -35,11 +35,13 @@ std::string SettingsFilePath(const std::string &exeFolder)
 std::string ResolveGameFolder(SystemServices &services, const std::string &settingsFile,
                               NativeWindow owner)
 {
-    if (!services.GameFolderFromRegistry().empty()) {
-        // The registry is asked again for the value that is used, as the game's
-        // entry may be rewritten by an installer between the two calls.
+    // The start-up asks the registry twice: once whether it knows the
+    // folder, once for the folder it uses.
+    if (!services.GameFolderFromRegistry().empty())
         return services.GameFolderFromRegistry();
-    }
+    // Likewise the settings file, reading the key once as "Path" and once as
+    // "path": the file matches key names without regard to case, so both
+    // read the same key.
     if (!services.ReadProfileString(settingsFile, SettingsSection, "Path", "").empty())
         return services.ReadProfileString(settingsFile, SettingsSection, "path", "");
 
