@@ -21,6 +21,10 @@ void Ui::Form2::setupUi(QWidget *window)
     };
     const auto box = [&](int i) { return txtmacro[static_cast<std::size_t>(i)]; };
 
+    // The controls are made in the classic layout's order (boxes 9 to 5, then
+    // 0 to 3, box 4 after the buttons): it decides which control lies above
+    // another and is the tab order's default.
+    // "Charactor" is the system's own spelling.
     Command1 = AddButton(window, QStringLiteral("Command1"), TwipsRect(600, 5400, 1215, 375),
                          QStringLiteral("Charactor Map"), defaultFont);
     for (const int i : {9, 8, 7, 6, 5, 0, 1, 2, 3})

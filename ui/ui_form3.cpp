@@ -25,6 +25,7 @@ QRect CharacterCell(int code)
 
 void Ui::Form3::setupUi(QWidget *window)
 {
+    // "Charactor" is the system's own spelling.
     SetupClassicWindow(window, QStringLiteral("Charactor Map"), TwipsPoint(5625, 4560),
                        TwipsSize(7500, 6195), TitleButtons::MinimiseAndClose);
 

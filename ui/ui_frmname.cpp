@@ -13,6 +13,7 @@ void Ui::frmname::setupUi(QWidget *window)
                        TwipsSize(4125, 1800), TitleButtons::CloseOnly);
 
     const QFont defaultFont = DefaultWindowFont();
+    // "Charactor" is the system's own spelling.
     Command1 = AddButton(window, QStringLiteral("Command1"), TwipsRect(120, 1080, 1215, 375),
                          QStringLiteral("Charactor Map"), defaultFont);
     cmdreset = AddButton(window, QStringLiteral("cmdreset"), TwipsRect(3000, 480, 975, 375),
