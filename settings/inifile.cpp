@@ -5,6 +5,8 @@
 // byte of the file.
 #include "inifile.h"
 
+#include "asciitext.h"
+
 #include <cstddef>
 #include <exception>
 #include <filesystem>
@@ -48,34 +50,9 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-char asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 void classify(IniLine &line)
 {
-    const std::string_view text = trimmed(line.text);
+    const std::string_view text = IniTrimmed(line.text);
     if (text.empty() || text.front() == ';')
         return;
     if (text.front() == '[') {
@@ -85,14 +62,14 @@ void classify(IniLine &line)
         const auto close = text.find(']');
         if (close != std::string_view::npos) {
             line.kind = IniLine::Kind::Section;
-            line.name = trimmed(text.substr(1, close - 1));
+            line.name = IniTrimmed(text.substr(1, close - 1));
         }
         return;
     }
     const auto equals = text.find('=');
     if (equals != std::string_view::npos) {
         line.kind = IniLine::Kind::Key;
-        line.name = trimmed(text.substr(0, equals));
+        line.name = IniTrimmed(text.substr(0, equals));
     }
 }
 
@@ -139,7 +116,7 @@ std::optional<std::size_t> findSection(const IniDocument &doc, std::string_view 
         return 0;
     for (std::size_t i = 0; i < doc.lines.size(); ++i) {
         const auto &line = doc.lines[i];
-        if (line.kind == IniLine::Kind::Section && sameName(line.name, section))
+        if (line.kind == IniLine::Kind::Section && SameIgnoringAsciiCase(line.name, section))
             return i + 1;
     }
     return std::nullopt;
@@ -158,21 +135,15 @@ std::optional<std::size_t> findKey(const IniDocument &doc, std::size_t begin, st
 {
     for (std::size_t i = begin; i < sectionEnd(doc, begin); ++i) {
         const auto &line = doc.lines[i];
-        if (line.kind == IniLine::Kind::Key && sameName(line.name, key))
+        if (line.kind == IniLine::Kind::Key && SameIgnoringAsciiCase(line.name, key))
             return i;
     }
     return std::nullopt;
 }
 
-// The value as Windows hands it out: blanks trimmed, one pair of matching
-// quotes removed, cut at a zero byte as a C string would be.
 std::string valueOf(const IniLine &line)
 {
-    std::string_view value = trimmed(std::string_view(line.text).substr(line.text.find('=') + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return std::string(value.substr(0, value.find('\0')));
+    return IniValueAsRead(std::string_view(line.text).substr(line.text.find('=') + 1));
 }
 
 std::optional<std::string> readFile(const fs::path &path)
@@ -337,6 +308,26 @@ fs::path resolvedTarget(const std::string &fileName)
 }
 
 } // namespace
+
+std::string_view IniTrimmed(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// As Windows hands a value out: the zero byte ends it as a C string would.
+std::string IniValueAsRead(std::string_view written)
+{
+    std::string_view value = IniTrimmed(written);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    value = value.substr(0, value.find('\0'));
+    return std::string(value.substr(0, MaxValueLength));
+}
 
 std::string IniReadString(const std::string &fileName, const std::string &section,
                           const std::string &key, const std::string &defaultValue)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // A reader and writer of INI settings files with the behaviour of Windows'
 // profile-string calls, for systems that lack them. Texts are raw bytes.
@@ -15,3 +16,11 @@ std::string IniReadString(const std::string &fileName, const std::string &sectio
 // needed. Returns false when the file could not be written.
 bool IniWriteString(const std::string &fileName, const std::string &section, const std::string &key,
                     const std::string &value);
+
+// A name or a value as the reader takes it from a line: spaces and tabs
+// trimmed at both ends.
+std::string_view IniTrimmed(std::string_view text);
+
+// What IniReadString gives for a key line "key=written": blanks trimmed, one
+// pair of matching quotes removed, cut at a zero byte and to 254 characters.
+std::string IniValueAsRead(std::string_view written);

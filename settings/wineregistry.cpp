@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wineregistry.h"
 
+#include "asciitext.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -20,17 +22,6 @@ constexpr const char *Wow64AppPathsKey =
 // doubled, ASCII letters as they are.
 constexpr std::string_view AppPathsKeyInFile = "App Paths\\\\korvax.exe";
 
-char asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
-}
-
 // The control character that a letter escape such as \n stands for, or 0.
 char letterEscape(char c)
 {
@@ -42,7 +33,7 @@ char letterEscape(char c)
 
 bool isAsciiLetter(char c)
 {
-    return asciiLower(c) >= 'a' && asciiLower(c) <= 'z';
+    return AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z';
 }
 
 bool isOctalDigit(char c)
@@ -229,7 +220,7 @@ std::string readRegularFile(const std::string &path)
 // Whether `text` holds `needle` at `at`, without regard to ASCII case.
 bool matchesAt(std::string_view text, std::size_t at, std::string_view needle)
 {
-    return sameIgnoringCase(text.substr(at, needle.size()), needle);
+    return SameIgnoringAsciiCase(text.substr(at, needle.size()), needle);
 }
 
 // Whether `text` holds `needle` (not empty) without regard to ASCII case.
@@ -300,8 +291,8 @@ std::optional<fs::path> findEntry(const fs::path &folder, const std::string &nam
         for (fs::directory_iterator it(folder, error), end; !error && it != end;
              it.increment(error)) {
             const fs::path entry = it->path();
-            if (sameIgnoringCase(entry.filename().string(), name) && fs::exists(entry, error) &&
-                (!found || entry.filename() < found->filename()))
+            if (SameIgnoringAsciiCase(entry.filename().string(), name) &&
+                fs::exists(entry, error) && (!found || entry.filename() < found->filename()))
                 found = entry;
         }
     }
@@ -358,10 +349,10 @@ std::optional<std::string> FindWineRegistryString(const std::vector<WineRegistry
 {
     std::optional<std::string> found;
     for (const WineRegistryKey &key : keys) {
-        if (!sameIgnoringCase(key.path, keyPath))
+        if (!SameIgnoringAsciiCase(key.path, keyPath))
             continue;
         for (const WineRegistryValue &value : key.values) {
-            if (sameIgnoringCase(value.name, valueName))
+            if (SameIgnoringAsciiCase(value.name, valueName))
                 found = value.text;
         }
     }
@@ -409,7 +400,7 @@ std::string MapWineWindowsPath(const std::string &prefix, std::string_view windo
         return {};
 
     std::error_code error;
-    const std::string drive{asciiLower(windowsPath[0]), ':'};
+    const std::string drive{AsciiLower(windowsPath[0]), ':'};
     fs::path folder = fs::canonical(fs::path(prefix) / "dosdevices" / drive, error);
     if (error || !fs::is_directory(folder, error))
         return {};
@@ -445,7 +436,8 @@ std::string GameFolderFromWinePrefix(const std::string &prefix)
         // Only the two keys asked for keep their values, which spares
         // the start-up the values of every other key in the file.
         const auto keys = ParseWineRegistry(readRegularFile(regFile), [](std::string_view path) {
-            return sameIgnoringCase(path, AppPathsKey) || sameIgnoringCase(path, Wow64AppPathsKey);
+            return SameIgnoringAsciiCase(path, AppPathsKey) ||
+                   SameIgnoringAsciiCase(path, Wow64AppPathsKey);
         });
         // The 32-bit view first, as the Windows build reads it (the game's
         // installer is a 32-bit program), then the 64-bit view.

@@ -6,10 +6,10 @@
 // as the editor does). A write the writer accepts must read back as Windows
 // reads it, and every other section and key must read as before; a write it
 // refuses must leave the file's bytes as they were.
+#include "asciitext.h"
 #include "fuzztemp.h"
 #include "inifile.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -25,38 +25,6 @@ const fuzz::ScratchFolder scratch;
 
 constexpr std::size_t MaxNames = 8; // of sections and of keys, to keep a run quick
 
-std::string_view Trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-// How a value comes back from a file: blanks trimmed, one pair of matching
-// quotes removed, cut at a zero byte and to 254 characters.
-std::string AsRead(std::string_view value)
-{
-    value = Trimmed(value);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    value = value.substr(0, value.find('\0'));
-    return std::string(value.substr(0, 254));
-}
-
 // Every name that looks like a section or a key in the content, plus the
 // ones given: a rough scan is enough, the reader decides what they are.
 void CollectNames(std::string_view content, std::set<std::string> &sections,
@@ -64,14 +32,14 @@ void CollectNames(std::string_view content, std::set<std::string> &sections,
 {
     while (!content.empty()) {
         const std::size_t stop = content.find_first_of("\r\n");
-        const std::string_view line = Trimmed(content.substr(0, stop));
+        const std::string_view line = IniTrimmed(content.substr(0, stop));
         content.remove_prefix(stop == std::string_view::npos ? content.size() : stop + 1);
         if (line.starts_with('[')) {
             if (sections.size() < MaxNames)
-                sections.emplace(Trimmed(line.substr(1, line.find(']') - 1)));
+                sections.emplace(IniTrimmed(line.substr(1, line.find(']') - 1)));
         } else if (const std::size_t equals = line.find('='); equals != std::string_view::npos) {
             if (keys.size() < MaxNames)
-                keys.emplace(Trimmed(line.substr(0, equals)));
+                keys.emplace(IniTrimmed(line.substr(0, equals)));
         }
     }
 }
@@ -128,13 +96,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     }
     // What the writer accepts has no line break or zero byte.
     FUZZ_REQUIRE(value.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos);
-    FUZZ_REQUIRE(IniReadString(file, section, key, Missing) == AsRead(value));
+    FUZZ_REQUIRE(IniReadString(file, section, key, Missing) == IniValueAsRead(value));
 
     const Readings after = ReadAll(file, sections, keys);
     for (const auto &[name, reading] : after) {
         const auto &[s, k] = name;
-        if (SameName(s, section) && SameName(k, key))
-            FUZZ_REQUIRE(reading == AsRead(value));
+        if (SameIgnoringAsciiCase(s, section) && SameIgnoringAsciiCase(k, key))
+            FUZZ_REQUIRE(reading == IniValueAsRead(value));
         else
             FUZZ_REQUIRE(reading == before.at(name));
     }
