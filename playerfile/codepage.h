@@ -40,3 +40,6 @@ std::u16string DecodeBytes(std::string_view bytes);
 
 // "U+00E9 'é'" style description for messages.
 std::string DescribeCharacter(char32_t c);
+
+// Appends the UTF-8 bytes of code point c (up to U+10FFFF) to text.
+void AppendUtf8(std::string &text, char32_t c);
