@@ -170,10 +170,7 @@ std::optional<std::string> ReadRegistryValue(HKEY root, const std::string &subKe
 
 std::string GameFolderFromRegistry()
 {
-    return ReadRegistryValue(HKEY_LOCAL_MACHINE,
-                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe",
-                             "Path")
-        .value_or(std::string());
+    return ReadRegistryValue(HKEY_LOCAL_MACHINE, GameAppPathsKey, "Path").value_or(std::string());
 }
 
 void OpenWebAddress()

@@ -27,6 +27,11 @@ std::string ReadProfileString(const std::string &fileName, const std::string &se
 void WriteProfileString(const std::string &fileName, const std::string &section,
                         const std::string &key, const std::string &value);
 
+// The game's App Paths registry key under HKEY_LOCAL_MACHINE, where its
+// installer records the game's folder as the value "Path".
+inline constexpr const char *GameAppPathsKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
+
 // The "Path" value of the game's App Paths registry key, or the empty text.
 std::string GameFolderFromRegistry();
 

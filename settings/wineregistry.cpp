@@ -2,6 +2,8 @@
 #include "wineregistry.h"
 
 #include "asciitext.h"
+#include "codepage.h"
+#include "systemservices.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -14,13 +16,28 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view FileHeader = "WINE REGISTRY Version 2";
-constexpr const char *AppPathsKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
-constexpr const char *Wow64AppPathsKey =
-    "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
-// The part both keys share, as Wine writes it in a key line: backslashes
-// doubled, ASCII letters as they are.
-constexpr std::string_view AppPathsKeyInFile = "App Paths\\\\korvax.exe";
+constexpr std::string_view AppPathsKey = GameAppPathsKey;
+
+// The key's 32-bit view, where Wine keeps what a 32-bit program wrote below
+// SOFTWARE: Wow6432Node after the first name.
+std::string wow64View(std::string_view key)
+{
+    const std::size_t below = key.find('\\') + 1;
+    return std::string(key.substr(0, below)) + "Wow6432Node\\" + std::string(key.substr(below));
+}
+
+// The key's last two names, which both views share, as Wine writes them in a
+// key line: backslashes doubled, ASCII letters as they are.
+std::string keyInFile(std::string_view key)
+{
+    std::string text;
+    for (const char c : key.substr(key.rfind('\\', key.rfind('\\') - 1) + 1)) {
+        text.push_back(c);
+        if (c == '\\')
+            text.push_back(c);
+    }
+    return text;
+}
 
 // The control character that a letter escape such as \n stands for, or 0.
 char letterEscape(char c)
@@ -107,25 +124,7 @@ public:
     }
 
 private:
-    void addCodePoint(std::uint32_t cp)
-    {
-        const auto byte = [this](std::uint32_t b) { m_text.push_back(static_cast<char>(b)); };
-        if (cp < 0x80) {
-            byte(cp);
-        } else if (cp < 0x800) {
-            byte(0xC0 | (cp >> 6));
-            byte(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            byte(0xE0 | (cp >> 12));
-            byte(0x80 | ((cp >> 6) & 0x3F));
-            byte(0x80 | (cp & 0x3F));
-        } else {
-            byte(0xF0 | (cp >> 18));
-            byte(0x80 | ((cp >> 12) & 0x3F));
-            byte(0x80 | ((cp >> 6) & 0x3F));
-            byte(0x80 | (cp & 0x3F));
-        }
-    }
+    void addCodePoint(std::uint32_t cp) { AppendUtf8(m_text, static_cast<char32_t>(cp)); }
 
     std::string m_text;
     std::uint32_t m_highSurrogate = 0;
@@ -428,20 +427,22 @@ std::string GameFolderFromWinePrefix(const std::string &prefix)
     if (prefix.empty())
         return {};
     try {
+        static const std::string wow64Key = wow64View(AppPathsKey);
+        static const std::string appPathsInFile = keyInFile(AppPathsKey);
         const std::string regFile = prefix + "/system.reg";
         // Most prefixes searched do not hold the game: a look at the bytes
         // costs a tenth of a parse.
-        if (!WineFileMentions(regFile, AppPathsKeyInFile))
+        if (!WineFileMentions(regFile, appPathsInFile))
             return {};
         // Only the two keys asked for keep their values, which spares
         // the start-up the values of every other key in the file.
         const auto keys = ParseWineRegistry(readRegularFile(regFile), [](std::string_view path) {
             return SameIgnoringAsciiCase(path, AppPathsKey) ||
-                   SameIgnoringAsciiCase(path, Wow64AppPathsKey);
+                   SameIgnoringAsciiCase(path, wow64Key);
         });
         // The 32-bit view first, as the Windows build reads it (the game's
         // installer is a 32-bit program), then the 64-bit view.
-        for (const char *key : {Wow64AppPathsKey, AppPathsKey}) {
+        for (const std::string_view key : {std::string_view(wow64Key), AppPathsKey}) {
             const auto value = FindWineRegistryString(keys, key, "Path");
             if (!value || value->empty())
                 continue;
