@@ -15,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>

@@ -6,6 +6,7 @@
 #include "form3.h"
 #include "frmname.h"
 #include "modal.h"
+#include "probes.h"
 #include "samplegame.h"
 
 #include <QClipboard>
@@ -13,31 +14,6 @@
 #include <QtTest>
 
 namespace {
-
-constexpr int NameAt(int slot)
-{
-    return 20 + 25948 * slot;
-}
-constexpr int MacroAt(int slot, int k)
-{
-    return 8420 + 25948 * slot + 40 * k;
-}
-
-QStringList captions(const Form1 &window)
-{
-    QStringList list;
-    for (const ClassicLabel *label : window.lblMacro)
-        list << label->caption();
-    return list;
-}
-
-// The sample file with `bytes` put at `offset`.
-QByteArray patched(int offset, const QByteArray &bytes,
-                   QByteArray file = SampleGame::originalBytes())
-{
-    file.replace(offset, bytes.size(), bytes);
-    return file;
-}
 
 struct OpenGame
 {

@@ -9,6 +9,7 @@
 #include "frmname.h"
 #include "modal.h"
 #include "rawfile.h"
+#include "probes.h"
 #include "samplegame.h"
 
 #include <QDir>
@@ -27,38 +28,6 @@
 #endif
 
 namespace {
-
-constexpr int NameAt(int slot)
-{
-    return 20 + 25948 * slot;
-}
-constexpr int MacroAt(int slot, int k)
-{
-    return 8420 + 25948 * slot + 40 * k;
-}
-
-QByteArray patched(int offset, const QByteArray &bytes,
-                   QByteArray file = SampleGame::originalBytes())
-{
-    file.replace(offset, bytes.size(), bytes);
-    return file;
-}
-
-QStringList captions(const Form1 &window)
-{
-    QStringList list;
-    for (const ClassicLabel *label : window.lblMacro)
-        list << label->caption();
-    return list;
-}
-
-QStringList names(const Form1 &window)
-{
-    QStringList list;
-    for (int i = 0; i < window.List1->count(); ++i)
-        list << window.List1->item(i)->text();
-    return list;
-}
 
 QByteArray readBytes(const QString &path)
 {

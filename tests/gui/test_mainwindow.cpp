@@ -4,6 +4,7 @@
 #include "application.h"
 #include "fonts.h"
 #include "rawfile.h"
+#include "probes.h"
 #include "samplegame.h"
 
 #include <QDesktopServices>
@@ -27,13 +28,6 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    static QStringList captions(const Form1 &window)
-    {
-        QStringList list;
-        for (const ClassicLabel *label : window.lblMacro)
-            list << label->caption();
-        return list;
-    }
     static QStringList expectedMacros(int slot)
     {
         const PlayerFileReader file(PlayerFilePath(GameFolder));

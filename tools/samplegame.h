@@ -10,12 +10,9 @@
 #include "playerfile.h"
 #include "samplesave.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 
-#include <functional>
 
 // Services that find the game in the "registry" and touch nothing else.
 class RegistryOnlyServices final : public SystemServices
@@ -112,11 +109,4 @@ inline QByteArray MacroField(const char16_t *text)
     QByteArray field = Cp(text);
     field.append(QByteArray(40 - field.size(), '\0'));
     return field;
-}
-
-// Acts on the next modal window once it is up (run this before the click
-// that opens it).
-inline void WhenModal(std::function<void(QWidget *)> action)
-{
-    QTimer::singleShot(0, [action] { action(QApplication::activeModalWidget()); });
 }
