@@ -9,7 +9,7 @@
 #include "playertext.h"
 #include "refusal.h"
 
-Form2::Form2(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
+Form2::Form2(::Form1 *owner) : PlayerEditor(owner)
 {
     setupUi(this);
     for (std::size_t i = 0; i < txtmacro.size(); ++i) {
@@ -22,11 +22,6 @@ Form2::Form2(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
     connect(cmdcancel, &QPushButton::clicked, this, &Form2::cmdcancel_Click);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     Form_Load();
-}
-
-void Form2::RefreshCurrentPlayer()
-{
-    CurrentPlayer = SelectedSlotOrFirst(m_form1->List1);
 }
 
 void Form2::Form_Load()
@@ -66,8 +61,9 @@ void Form2::cmdsave_Click()
     // The main window shows what the file now holds, not the boxes' texts.
     const PlayerFileReader file(CurrentPlayerFilePath());
     if (const auto macros = file.ReadPlayerMacros(CurrentPlayer)) {
-        for (std::size_t k = 0; k < m_form1->lblMacro.size(); ++k)
-            m_form1->lblMacro[k]->setCaption(ToQString((*macros)[k]));
+        const auto &labels = mainWindow()->lblMacro;
+        for (std::size_t k = 0; k < labels.size(); ++k)
+            labels[k]->setCaption(ToQString((*macros)[k]));
     }
     accept();
 }
@@ -77,15 +73,8 @@ void Form2::cmdreset_Click()
     fillBoxesFromFile();
 }
 
-void Form2::cmdcancel_Click()
-{
-    reject();
-}
-
 void Form2::Command1_Click()
 {
     // The character map opens without an owner from here.
-    Form3 map(nullptr);
-    map.tbmacro->setVisible(true);
-    map.exec();
+    ShowCharacterMap(nullptr, &Form3::tbmacro);
 }

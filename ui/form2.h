@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "classicdialog.h"
+#include "playereditor.h"
 #include "ui_form2.h"
-
-class Form1;
 
 // The macros editor: the ten macro texts of the player selected in the
 // main window, each held to 40 characters.
-class Form2 : public ClassicDialog, public Ui::Form2
+class Form2 : public PlayerEditor, public Ui::Form2
 {
     Q_OBJECT
 
@@ -16,16 +14,11 @@ public:
     // Loading the window reads the player's macros from the file.
     explicit Form2(::Form1 *owner);
 
-    void RefreshCurrentPlayer();
-
 private:
     void Form_Load();
     void fillBoxesFromFile();
     void txtmacro_Change(int index);
     void cmdsave_Click();
     void cmdreset_Click();
-    void cmdcancel_Click();
     void Command1_Click();
-
-    ::Form1 *m_form1;
 };

@@ -11,7 +11,7 @@
 
 #include <QSignalBlocker>
 
-frmname::frmname(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
+frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
 {
     setupUi(this);
     connect(txtname, &ClassicTextBox::changed, this, &frmname::txtname_Change);
@@ -19,11 +19,6 @@ frmname::frmname(::Form1 *owner) : ClassicDialog(owner), m_form1(owner)
     connect(cmdreset, &QPushButton::clicked, this, &frmname::cmdreset_Click);
     connect(cmdcancel, &QPushButton::clicked, this, &frmname::cmdcancel_Click);
     connect(Command1, &QPushButton::clicked, this, &frmname::Command1_Click);
-}
-
-void frmname::RefreshCurrentPlayer()
-{
-    CurrentPlayer = SelectedSlotOrFirst(m_form1->List1);
 }
 
 void frmname::txtname_Change()
@@ -42,29 +37,23 @@ void frmname::cmdsave_Click()
         ShowRefusal(this, error);
         return;
     }
+    ClassicListBox *const list = mainWindow()->List1;
     {
         // Emptying the list is not a selection of the user's.
-        const QSignalBlocker quiet(m_form1->List1);
-        m_form1->List1->clear();
+        const QSignalBlocker quiet(list);
+        list->clear();
     }
-    AppendPlayerNames(m_form1->List1);
-    Application::runNested([this] { m_form1->List1->setCurrentRow(CurrentPlayer); });
+    AppendPlayerNames(list);
+    Application::runNested([list] { list->setCurrentRow(CurrentPlayer); });
     accept();
 }
 
 void frmname::cmdreset_Click()
 {
-    txtname->setText(SelectedText(m_form1->List1));
-}
-
-void frmname::cmdcancel_Click()
-{
-    reject();
+    txtname->setText(SelectedText(mainWindow()->List1));
 }
 
 void frmname::Command1_Click()
 {
-    Form3 map(this);
-    map.tbname->setVisible(true);
-    map.exec();
+    ShowCharacterMap(this, &Form3::tbname);
 }

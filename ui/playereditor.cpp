@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playereditor.h"
+
+#include "form1.h"
+#include "form3.h"
+#include "globals.h"
+#include "playertext.h"
+
+PlayerEditor::PlayerEditor(::Form1 *owner) : ClassicDialog(owner), m_form1(owner) {}
+
+void PlayerEditor::RefreshCurrentPlayer()
+{
+    CurrentPlayer = SelectedSlotOrFirst(m_form1->List1);
+}
+
+void PlayerEditor::cmdcancel_Click()
+{
+    reject();
+}
+
+void PlayerEditor::ShowCharacterMap(QWidget *mapOwner, ClassicTextBox *Ui::Form3::*scratchBox)
+{
+    Form3 map(mapOwner);
+    (map.*scratchBox)->setVisible(true);
+    map.exec();
+}

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "classicdialog.h"
+
+class ClassicTextBox;
+class Form1;
+namespace Ui {
+class Form3;
+}
+
+// What the name and macros editors have in common: they work on the player
+// selected in the main window, Cancel closes them without writing, and they
+// open the character map. Each editor's own steps stay in its own class.
+class PlayerEditor : public ClassicDialog
+{
+    Q_OBJECT
+
+public:
+    // Takes the player selected in the main window as the current player.
+    void RefreshCurrentPlayer();
+
+protected:
+    explicit PlayerEditor(::Form1 *owner);
+
+    ::Form1 *mainWindow() const { return m_form1; }
+
+    void cmdcancel_Click();
+
+    // Shows the character map modally, owned by `mapOwner` (none when null),
+    // with `scratchBox`, the one of its boxes the editor composes in, visible.
+    static void ShowCharacterMap(QWidget *mapOwner, ClassicTextBox *Ui::Form3::*scratchBox);
+
+private:
+    ::Form1 *const m_form1;
+};
