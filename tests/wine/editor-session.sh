@@ -16,8 +16,8 @@
 set -euo pipefail
 [[ $# -eq 3 ]] || { echo "usage: $0 EDITOR.exe MAKE_SAMPLE_SAVE.exe ARTIFACT_DIR" >&2; exit 2; }
 editor=$1 make_sample_save=$2 artifacts=$3
-# shellcheck source=../x11/x11-session.sh
-source "$(dirname "$0")/../x11/x11-session.sh"
+# shellcheck source=../../tools/x11-session.sh
+source "$(dirname "$0")/../../tools/x11-session.sh"
 mkdir -p "$artifacts"
 FAILURE_SHOT="$artifacts/editor-session-failure.png"
 rm -f "$FAILURE_SHOT"

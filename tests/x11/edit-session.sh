@@ -9,8 +9,8 @@
 set -euo pipefail
 [[ $# -ge 2 && $# -le 3 ]] || { echo "usage: $0 EDITOR MAKE_SAMPLE_SAVE [ARTIFACT_DIR]" >&2; exit 2; }
 editor=$1 make_sample_save=$2 artifacts=${3:-}
-# shellcheck source=x11-session.sh
-source "$(dirname "$0")/x11-session.sh"
+# shellcheck source=../../tools/x11-session.sh
+source "$(dirname "$0")/../../tools/x11-session.sh"
 if [[ -n "$artifacts" ]]; then
     mkdir -p "$artifacts"
     FAILURE_SHOT="$artifacts/edit-session-failure.png"

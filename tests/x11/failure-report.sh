@@ -9,8 +9,8 @@
 set -euo pipefail
 [[ $# -ge 1 && $# -le 2 ]] || { echo "usage: $0 EDITOR [ARTIFACT_DIR]" >&2; exit 2; }
 editor=$1 artifacts=${2:-}
-# shellcheck source=x11-session.sh
-source "$(dirname "$0")/x11-session.sh"
+# shellcheck source=../../tools/x11-session.sh
+source "$(dirname "$0")/../../tools/x11-session.sh"
 if [[ -n "$artifacts" ]]; then
     mkdir -p "$artifacts"
     FAILURE_SHOT="$artifacts/failure-report-failure.png"

@@ -11,8 +11,8 @@
 set -euo pipefail
 [[ $# -eq 3 ]] || { echo "usage: $0 CMAKE BUILD_DIR MAKE_SAMPLE_SAVE" >&2; exit 2; }
 cmake=$1 build_dir=$2 make_sample_save=$3
-# shellcheck source=x11-session.sh
-source "$(dirname "$0")/x11-session.sh"
+# shellcheck source=../../tools/x11-session.sh
+source "$(dirname "$0")/../../tools/x11-session.sh"
 
 dialog_title="Please select the KORVAX folder:"
 main_title="Ironvale Name Editor For KORVAX."

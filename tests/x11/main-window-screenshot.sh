@@ -9,8 +9,8 @@
 set -euo pipefail
 [[ $# -eq 3 ]] || { echo "usage: $0 EDITOR MAKE_SAMPLE_SAVE SCREENSHOT.png" >&2; exit 2; }
 editor=$1 make_sample_save=$2 screenshot=$3
-# shellcheck source=x11-session.sh
-source "$(dirname "$0")/x11-session.sh"
+# shellcheck source=../../tools/x11-session.sh
+source "$(dirname "$0")/../../tools/x11-session.sh"
 FAILURE_SHOT="${screenshot%.png}-failure.png"
 mkdir -p "$(dirname "$screenshot")"
 rm -f "$screenshot" "$FAILURE_SHOT"

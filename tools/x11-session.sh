@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
-# Shared by the X11 scripts (sourced, not run): a private X server, the
-# editor started as a user starts it, and small helpers for window geometry
+# Shared by the X11 test scripts and the demo (sourced, not run): a private
+# X server, the editor started as a user starts it, and small helpers for window geometry
 # and screenshots. Everything lives in one temporary folder that the exit
 # trap removes, together with the processes started here.
 
@@ -175,6 +175,24 @@ bright_fraction() {
     local picture=$1 x=$2 y=$3 w=$4 h=$5
     convert "$picture" -crop "${w}x${h}+${x}+${y}" +repage -colorspace Gray \
         -threshold 50% -format '%[fx:mean]' info:
+}
+
+# Photographs window WINDOW into PICTURE once it is painted: two shots in a
+# row the same and not of one colour. Gives up after 5 s with the last shot.
+photograph_when_painted() {
+    local window=$1 picture=$2 previous="$session_tmp/previous-shot.png"
+    local deadline=$(($(now_ms) + 5000))
+    rm -f "$previous"
+    while :; do
+        import -window "$window" "$picture" 2>/dev/null || fail "cannot photograph window $window"
+        if [[ -f "$previous" ]] && cmp -s "$previous" "$picture" &&
+            [[ $(convert "$picture" -format '%k' info:) -gt 1 ]]; then
+            return 0
+        fi
+        (($(now_ms) < deadline)) || return 0
+        cp "$picture" "$previous"
+        sleep 0.1
+    done
 }
 
 # Compares two numbers given as text: is_true "0.3 > 0".
