@@ -18,3 +18,12 @@ inline bool SameIgnoringAsciiCase(std::string_view a, std::string_view b)
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
+
+// `text` without the characters of `blanks` at either end.
+inline std::string_view TrimmedOf(std::string_view text, std::string_view blanks)
+{
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}

@@ -311,11 +311,7 @@ fs::path resolvedTarget(const std::string &fileName)
 
 std::string_view IniTrimmed(std::string_view text)
 {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return TrimmedOf(text, " \t");
 }
 
 // As Windows hands a value out: the zero byte ends it as a C string would.

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wineprefixes.h"
 
+#include "asciitext.h"
 #include "wineregistry.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string_view>
 
@@ -17,36 +17,16 @@ namespace {
 // kilobytes; a larger file is not one of them and is read no further.
 constexpr std::size_t MaxListFileSize = 1024 * 1024;
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
 std::string_view trimmed(std::string_view text)
 {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return TrimmedOf(text, " \t\r");
 }
 
 // The start of a regular file as text; the empty text when it is anything
 // else (a FIFO would never end a read).
 std::string readListFile(const fs::path &file)
 {
-    std::error_code error;
-    if (!fs::is_regular_file(file, error))
-        return {};
-    const auto size = fs::file_size(file, error);
-    if (error)
-        return {};
-    std::ifstream in(file, std::ios::binary);
-    std::string text(static_cast<std::size_t>(std::min<std::uintmax_t>(size, MaxListFileSize)),
-                     '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    return text;
+    return ReadRegularFile(file.string(), MaxListFileSize);
 }
 
 // Calls `use` with each line of `text`.

@@ -200,22 +200,6 @@ std::optional<WineRegistryValue> parseValueLine(std::string_view line)
     return value;
 }
 
-std::string readRegularFile(const std::string &path)
-{
-    std::error_code error;
-    if (!fs::is_regular_file(path, error))
-        return {};
-    // One read of the whole file: a prefix's system.reg is megabytes long.
-    const auto size = fs::file_size(path, error);
-    if (error)
-        return {};
-    std::string text(static_cast<std::size_t>(size), '\0');
-    std::ifstream in(path, std::ios::binary);
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    return text;
-}
-
 // Whether `text` holds `needle` at `at`, without regard to ASCII case.
 bool matchesAt(std::string_view text, std::size_t at, std::string_view needle)
 {
@@ -358,11 +342,27 @@ std::optional<std::string> FindWineRegistryString(const std::vector<WineRegistry
     return found;
 }
 
+std::string ReadRegularFile(const std::string &path, std::uintmax_t maxSize)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(path, error))
+        return {};
+    // One read of the whole file: a prefix's system.reg is megabytes long.
+    const auto size = fs::file_size(path, error);
+    if (error)
+        return {};
+    std::string text(static_cast<std::size_t>(std::min(size, maxSize)), '\0');
+    std::ifstream in(path, std::ios::binary);
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
 std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
                                                   std::string_view keyPath,
                                                   std::string_view valueName)
 {
-    return FindWineRegistryString(ParseWineRegistry(readRegularFile(regFile)), keyPath, valueName);
+    return FindWineRegistryString(ParseWineRegistry(ReadRegularFile(regFile)), keyPath, valueName);
 }
 
 bool WineFileMentions(const std::string &file, std::string_view text, std::size_t pieceSize)
@@ -436,7 +436,7 @@ std::string GameFolderFromWinePrefix(const std::string &prefix)
             return {};
         // Only the two keys asked for keep their values, which spares
         // the start-up the values of every other key in the file.
-        const auto keys = ParseWineRegistry(readRegularFile(regFile), [](std::string_view path) {
+        const auto keys = ParseWineRegistry(ReadRegularFile(regFile), [](std::string_view path) {
             return SameIgnoringAsciiCase(path, AppPathsKey) ||
                    SameIgnoringAsciiCase(path, wow64Key);
         });

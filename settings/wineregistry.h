@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +46,11 @@ std::vector<WineRegistryKey> ParseWineRegistry(std::string_view text,
 std::optional<std::string> FindWineRegistryString(const std::vector<WineRegistryKey> &keys,
                                                   std::string_view keyPath,
                                                   std::string_view valueName);
+
+// The text of a regular file, at most maxSize bytes of it; the empty text
+// when it is anything else (a FIFO would never end a read) or cannot be read.
+std::string ReadRegularFile(const std::string &path,
+                            std::uintmax_t maxSize = std::numeric_limits<std::uintmax_t>::max());
 
 // The same, read from the file regFile; nothing when it cannot be read.
 std::optional<std::string> ReadWineRegistryString(const std::string &regFile,

@@ -124,14 +124,19 @@ title_pattern() {
 # Prints the id of the shown window whose title is exactly TITLE, waiting up
 # to 10 s for it; fails if the editor ends first.
 wait_for_window() {
-    local title=$1 pattern id
-    pattern=$(title_pattern "$title")
-    local deadline=$(($(now_ms) + 10000))
+    wait_for_window_matching "$(title_pattern "$1")" "\"$1\"" 10000
+}
+
+# The same for a title matching the regular expression PATTERN, named WHAT
+# in a failure, waiting up to MS milliseconds.
+wait_for_window_matching() {
+    local pattern=$1 what=$2 ms=$3 id
+    local deadline=$(($(now_ms) + ms))
     while :; do
         id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
         [[ -n "$id" ]] && break
-        editor_running || fail "the editor ended before showing \"$title\" (see its output below)"
-        (($(now_ms) < deadline)) || fail "no window \"$title\" appeared within 10 s"
+        editor_running || fail "the editor ended before showing $what (see its output below)"
+        (($(now_ms) < deadline)) || fail "no window $what appeared within $((ms / 1000)) s"
         sleep 0.02
     done
     echo "$id"
@@ -162,6 +167,20 @@ window_geometry() {
         esac
     done < <(xdotool getwindowgeometry --shell "$id")
     [[ -n "$WIN_X" && -n "$WIN_Y" ]] || fail "cannot measure window $id"
+}
+
+# Clicks the centre of a control given by its layout rectangle in twips,
+# relative to the window's client area.
+click_control() {
+    local window=$1 left=$2 top=$3 width=$4 height=$5
+    window_geometry "$window"
+    xdotool mousemove $((WIN_X + $(px "$left") + $(px "$width") / 2)) \
+        $((WIN_Y + $(px "$top") + $(px "$height") / 2)) click 1
+}
+
+# Gives a window the keyboard focus; with no window manager nobody else does.
+focus_window() {
+    timeout 5 xdotool windowfocus --sync "$1" || fail "window $1 did not take the focus"
 }
 
 # Twips to pixels at 96 dpi, rounded as the editor rounds its layouts.

@@ -59,11 +59,6 @@ start_wine_editor() {
     editor_pid=$!
 }
 
-# Gives a window the keyboard focus; with no window manager nobody else does.
-focus_window() {
-    timeout 5 xdotool windowfocus --sync "$1" || fail "window $1 did not take the focus"
-}
-
 # Closes the main window as a user does (Alt+F4) and waits for the program
 # to end; sets editor_status.
 close_main_window() {
@@ -73,27 +68,6 @@ close_main_window() {
     [[ $editor_status -eq 0 ]] || fail "closing the main window ended the program with status $editor_status"
 }
 
-# The shown windows' titles, for the failure messages.
-shown_titles() {
-    local id
-    for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
-        printf '"%s" ' "$(xdotool getwindowname "$id" 2>/dev/null)"
-    done
-}
-
-# Waits for a window that Wine's shell shows (it is not the editor's own).
-wait_for_any_window() {
-    local pattern=$1 id deadline=$(($(now_ms) + 15000))
-    while :; do
-        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
-        [[ -n "$id" ]] && break
-        editor_running || fail "the program ended before a window matching '$pattern' showed"
-        (($(now_ms) < deadline)) || fail "no window matching '$pattern' within 15 s; shown: $(shown_titles)"
-        sleep 0.05
-    done
-    echo "$id"
-}
-
 main_window_seen() {
     xdotool search --onlyvisible --name "$(title_pattern "$main_title")" >/dev/null 2>&1
 }
@@ -101,7 +75,8 @@ main_window_seen() {
 # 1. First start: the shell's folder dialog, cancelled.
 rm -f "$settings"
 start_wine_editor
-dialog=$(wait_for_any_window 'Browse|Folder|Ordner|Dossier')
+# The shell's dialog; its caption is Wine's own.
+dialog=$(wait_for_window_matching 'Browse|Folder' "the folder dialog" 15000)
 main_window_seen && fail "the main window showed before a folder was chosen"
 focus_window "$dialog"
 xdotool key Escape
@@ -178,12 +153,6 @@ cp "$settings" "$session_tmp/settings-before"
 start_wine_editor
 main=$(wait_for_window "$main_title")
 
-click_control() {
-    local window=$1 left=$2 top=$3 width=$4 height=$5
-    window_geometry "$window"
-    xdotool mousemove $((WIN_X + $(px "$left") + $(px "$width") / 2)) \
-        $((WIN_Y + $(px "$top") + $(px "$height") / 2)) click 1
-}
 # Player 2: a click on the list's first row, then one row down.
 focus_window "$main"
 window_geometry "$main"

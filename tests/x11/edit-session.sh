@@ -30,20 +30,6 @@ cp "$save_file" "$pristine"
 cp "$program_dir/ivlname.cfg" "$session_tmp/settings-before"
 start_editor "$program_dir/korvax-editor"
 
-# Clicks the centre of a control given by its layout rectangle in twips,
-# relative to the window's client area.
-click_control() {
-    local window=$1 left=$2 top=$3 width=$4 height=$5
-    window_geometry "$window"
-    xdotool mousemove $((WIN_X + $(px "$left") + $(px "$width") / 2)) \
-        $((WIN_Y + $(px "$top") + $(px "$height") / 2)) click 1
-}
-
-# Gives a window the keyboard focus; with no window manager nobody else does.
-focus_window() {
-    timeout 5 xdotool windowfocus --sync "$1" || fail "window $1 did not take the focus"
-}
-
 # Replaces the whole text of a text box by typing, as a user does.
 retype_box() {
     local window=$1 left=$2 top=$3 width=$4 height=$5 text=$6
