@@ -183,6 +183,31 @@ focus_window() {
     timeout 5 xdotool windowfocus --sync "$1" || fail "window $1 did not take the focus"
 }
 
+# Replaces the whole text of a text box by typing, as a user does.
+retype_box() {
+    local window=$1 left=$2 top=$3 width=$4 height=$5 text=$6
+    focus_window "$window"
+    click_control "$window" "$left" "$top" "$width" "$height"
+    xdotool key ctrl+a
+    xdotool type --delay 5 -- "$text"
+}
+
+# A user's rename of player 2 in the main window MAIN: a click on the list's
+# first row, one row down, Edit Name, the name box retyped with NAME, and
+# Submit; returns once the name editor has closed.
+rename_player_2() {
+    local main=$1 name=$2 editor_window
+    focus_window "$main"
+    window_geometry "$main"
+    xdotool mousemove $((WIN_X + $(px 240) + 20)) $((WIN_Y + $(px 480) + 6)) click 1
+    xdotool key Down
+    click_control "$main" 240 1800 2655 375 # Command1, "Edit Name"
+    editor_window=$(wait_for_window "Name Editor")
+    retype_box "$editor_window" 120 480 2655 375 "$name" # txtname
+    click_control "$editor_window" 1440 1080 1335 375    # cmdsave
+    wait_for_window_gone "Name Editor"
+}
+
 # Twips to pixels at 96 dpi, rounded as the editor rounds its layouts.
 px() {
     echo $((($1 + 7) / 15))

@@ -153,21 +153,9 @@ cp "$settings" "$session_tmp/settings-before"
 start_wine_editor
 main=$(wait_for_window "$main_title")
 
-# Player 2: a click on the list's first row, then one row down.
-focus_window "$main"
-window_geometry "$main"
-xdotool mousemove $((WIN_X + $(px 240) + 20)) $((WIN_Y + $(px 480) + 6)) click 1
-xdotool key Down
 typed_name="Iron Duke of Vale"
 stored_name=${typed_name:0:15}
-click_control "$main" 240 1800 2655 375 # Command1, "Edit Name"
-name_editor=$(wait_for_window "Name Editor")
-focus_window "$name_editor"
-click_control "$name_editor" 120 480 2655 375 # txtname
-xdotool key ctrl+a
-xdotool type --delay 10 -- "$typed_name"
-click_control "$name_editor" 1440 1080 1335 375 # cmdsave
-wait_for_window_gone "Name Editor"
+rename_player_2 "$main" "$typed_name"
 editor_running || fail "the program ended during the edit"
 close_main_window "$main"
 

@@ -30,32 +30,13 @@ cp "$save_file" "$pristine"
 cp "$program_dir/ivlname.cfg" "$session_tmp/settings-before"
 start_editor "$program_dir/korvax-editor"
 
-# Replaces the whole text of a text box by typing, as a user does.
-retype_box() {
-    local window=$1 left=$2 top=$3 width=$4 height=$5 text=$6
-    focus_window "$window"
-    click_control "$window" "$left" "$top" "$width" "$height"
-    xdotool key ctrl+a
-    xdotool type --delay 5 -- "$text"
-}
-
 started=$(now_ms)
 main=$(wait_for_window "Ironvale Name Editor For KORVAX.")
 
-# Player 2: a click on the list's first row, then one row down.
-focus_window "$main"
-window_geometry "$main"
-xdotool mousemove $((WIN_X + $(px 240) + 20)) $((WIN_Y + $(px 480) + 6)) click 1
-xdotool key Down
-
-# Edit Name: 17 characters typed; the box keeps the first 15.
+# Player 2 renamed: 17 characters typed; the box keeps the first 15.
 typed_name="Iron Duke of Vale"
 stored_name=${typed_name:0:15}
-click_control "$main" 240 1800 2655 375 # Command1, "Edit Name"
-editor_window=$(wait_for_window "Name Editor")
-retype_box "$editor_window" 120 480 2655 375 "$typed_name" # txtname
-click_control "$editor_window" 1440 1080 1335 375          # cmdsave
-wait_for_window_gone "Name Editor"
+rename_player_2 "$main" "$typed_name"
 
 # Edit Macros: a new text in the first box and one in the last, empty one.
 macro0="Meet at the north gate & bring rope"
