@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-
 // Services that find the game in the "registry" and touch nothing else.
 class RegistryOnlyServices final : public SystemServices
 {

@@ -8,8 +8,8 @@
 #include "form2.h"
 #include "frmname.h"
 #include "modal.h"
-#include "rawfile.h"
 #include "probes.h"
+#include "rawfile.h"
 #include "samplegame.h"
 
 #include <QDir>

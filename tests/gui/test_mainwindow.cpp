@@ -3,8 +3,8 @@
 // the web link and the failure path.
 #include "application.h"
 #include "fonts.h"
-#include "rawfile.h"
 #include "probes.h"
+#include "rawfile.h"
 #include "samplegame.h"
 
 #include <QDesktopServices>
