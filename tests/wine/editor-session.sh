@@ -25,6 +25,11 @@ rm -f "$FAILURE_SHOT"
 main_title="Ironvale Name Editor For KORVAX."
 failure_title="KORVAX player editor"
 
+# The program file names itself in its version resource (UTF-16 strings).
+for text in "KORVAX Player Editor" "Editor for the player names and macros of KORVAX"; do
+    strings -el "$editor" | grep -qxF "$text" || fail "the version resource lacks \"$text\""
+done
+
 start_x_server
 unset QT_QPA_PLATFORM # the Windows program draws with Qt's windows platform
 isolate_home
