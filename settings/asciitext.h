@@ -27,3 +27,11 @@ inline std::string_view TrimmedOf(std::string_view text, std::string_view blanks
         return {};
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
+
+// Whether `text` stands inside one pair of matching quotes, double or single,
+// as settings and launcher files may write a value.
+inline bool InMatchingQuotes(std::string_view text)
+{
+    return text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+           text.back() == text.front();
+}

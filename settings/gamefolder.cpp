@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gamefolder.h"
 
+#include "asciitext.h"
+
 namespace {
-
-// A settings value comes back with at most this many characters.
-constexpr std::size_t MaxSettingsValueLength = 254;
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 // The text to write so that a read gives `value` back: the reader trims
 // blanks and takes away one pair of matching quotes, so a value that would
@@ -18,9 +12,7 @@ std::string storedValue(const std::string &value)
 {
     if (value.empty())
         return value;
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                        value.back() == value.front();
-    if (quoted || isBlank(value.front()) || isBlank(value.back()))
+    if (InMatchingQuotes(value) || TrimmedOf(value, " \t").size() != value.size())
         return '"' + value + '"';
     return value;
 }
@@ -48,7 +40,7 @@ std::string ResolveGameFolder(SystemServices &services, const std::string &setti
     const std::string answer = services.BrowseForFolder(owner, FolderDialogTitle);
     // A folder longer than a read gives back would be stored damaged and
     // fail at every later start: it is not stored, and the next start asks.
-    if (answer.size() > MaxSettingsValueLength)
+    if (answer.size() > MaxProfileValueLength)
         return answer;
     services.WriteProfileString(settingsFile, SettingsSection, "path", storedValue(answer));
     // The folder the user has just chosen is used for this run as it is,

@@ -6,6 +6,7 @@
 #include "inifile.h"
 
 #include "asciitext.h"
+#include "systemservices.h"
 
 #include <cstddef>
 #include <exception>
@@ -21,9 +22,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The read buffer of the Windows call holds 255 characters with its zero.
-constexpr std::size_t MaxValueLength = 254;
 
 // Files written by Windows use CRLF; so do new files and files that have no
 // line end yet.
@@ -318,11 +316,10 @@ std::string_view IniTrimmed(std::string_view text)
 std::string IniValueAsRead(std::string_view written)
 {
     std::string_view value = IniTrimmed(written);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
+    if (InMatchingQuotes(value))
         value = value.substr(1, value.size() - 2);
     value = value.substr(0, value.find('\0'));
-    return std::string(value.substr(0, MaxValueLength));
+    return std::string(value.substr(0, MaxProfileValueLength));
 }
 
 std::string IniReadString(const std::string &fileName, const std::string &section,
@@ -341,7 +338,7 @@ std::string IniReadString(const std::string &fileName, const std::string &sectio
     } catch (const std::exception &) {
         // An unusable name or no memory: the caller gets the default.
     }
-    return result.substr(0, MaxValueLength);
+    return result.substr(0, MaxProfileValueLength);
 }
 
 bool IniWriteString(const std::string &fileName, const std::string &section, const std::string &key,

@@ -102,7 +102,7 @@ std::string FolderPathOf(PCIDLIST_ABSOLUTE items, PathFromItemList getPath)
 std::string ReadProfileString(const std::string &fileName, const std::string &section,
                               const std::string &key, const std::string &defaultValue)
 {
-    constexpr DWORD BufferSize = 255;
+    constexpr DWORD BufferSize = MaxProfileValueLength + 1;
     std::string buffer(BufferSize, '\0');
     const DWORD copied =
         GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,8 +19,12 @@ using NativeWindow = std::uintptr_t;
 // empty text when the user cancels.
 std::string BrowseForFolder(NativeWindow owner, const std::string &title);
 
-// The key's value (at most 254 characters), or defaultValue when the file,
-// the section or the key is missing.
+// The most characters a settings read gives back: the read buffer holds 255
+// characters with the terminating zero.
+inline constexpr std::size_t MaxProfileValueLength = 254;
+
+// The key's value (at most MaxProfileValueLength characters), or
+// defaultValue when the file, the section or the key is missing.
 std::string ReadProfileString(const std::string &fileName, const std::string &section,
                               const std::string &key, const std::string &defaultValue);
 

@@ -97,8 +97,7 @@ std::vector<fs::path> lutrisPrefixes(const fs::path &file)
         if (!line.starts_with(key))
             return;
         std::string_view value = trimmed(line.substr(key.size()));
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-            value.back() == value.front())
+        if (InMatchingQuotes(value))
             value = value.substr(1, value.size() - 2);
         if (fs::path(value).is_absolute())
             paths.emplace_back(value);
