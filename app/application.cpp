@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -59,26 +60,14 @@ struct FailureReported
 {
 };
 
-// Counts a guarded step while it runs.
-class Depth
-{
-public:
-    explicit Depth(int &depth) : m_depth(depth) { ++m_depth; }
-    ~Depth() { --m_depth; }
-    Depth(const Depth &) = delete;
-    Depth &operator=(const Depth &) = delete;
-
-private:
-    int &m_depth;
-};
-
 } // namespace
 
 bool Application::runGuarded(const std::function<void()> &step)
 {
     if (m_failed)
         return false; // the program is ending: nothing more runs
-    const Depth depth(m_guardedDepth);
+    // Counts the guarded steps under way, for runNested.
+    const QScopedValueRollback depth(m_guardedDepth, m_guardedDepth + 1);
     try {
         step();
     } catch (const FailureReported &) {
