@@ -8,9 +8,25 @@
 
 set(KORVAX_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
 set(KORVAX_WINE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/wine-prefix.sh)
+
+# Wine passes the system's fonts on to Windows programs through fontconfig,
+# and maps the faces it lacks to whatever it finds there. The tests see only
+# the fonts that tools/install-deps installs, so a machine with more fonts
+# than a fresh one cannot hide a missing one.
+set(KORVAX_WINE_FONTS_DIR /usr/share/fonts/truetype/liberation)
+set(KORVAX_WINE_FONTS_CONF ${CMAKE_BINARY_DIR}/wine-fonts.conf)
+file(WRITE ${KORVAX_WINE_FONTS_CONF} "<?xml version=\"1.0\"?>
+<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">
+<fontconfig>
+  <dir>${KORVAX_WINE_FONTS_DIR}</dir>
+  <cachedir>${CMAKE_BINARY_DIR}/fontconfig-cache</cachedir>
+</fontconfig>
+")
+
 # Wine derives the ANSI code page from the Unix locale: the C locale gives
 # Windows-1252, the code page of most of the game's players, on any machine.
-set(KORVAX_WINE_ENVIRONMENT WINEPREFIX=${KORVAX_WINE_PREFIX} WINEDEBUG=-all LC_ALL=C.UTF-8)
+set(KORVAX_WINE_ENVIRONMENT WINEPREFIX=${KORVAX_WINE_PREFIX} WINEDEBUG=-all LC_ALL=C.UTF-8
+    FONTCONFIG_FILE=${KORVAX_WINE_FONTS_CONF})
 
 add_test(NAME wine_prefix_start COMMAND ${KORVAX_WINE_SCRIPT} start)
 add_test(NAME wine_prefix_stop COMMAND ${KORVAX_WINE_SCRIPT} stop)

@@ -5,17 +5,17 @@
 
 void RegisterFontSubstitutes()
 {
-#ifndef _WIN32
-    // Windows has both faces; elsewhere stand-ins with their metrics are named.
-    // "MS Sans Serif" is a bitmap face of old Windows; Microsoft Sans Serif is
-    // its outline twin, and Liberation Sans has the metrics of Arial, which
-    // comes closest elsewhere.
+    // Qt takes a substitute only when the face itself is missing, so Windows,
+    // which has both faces, draws with them; elsewhere, and under Wine or
+    // Proton (which pass on the system's fonts), the Liberation faces with
+    // the same metrics stand in. "MS Sans Serif" is a bitmap face of old
+    // Windows; Microsoft Sans Serif is its outline twin, and Liberation Sans
+    // has the metrics of Arial, which comes closest.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"),
                                 QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial")});
     QFont::insertSubstitution(QStringLiteral("Times New Roman"),
                               QStringLiteral("Liberation Serif"));
-#endif
 }
 
 QFont ClassicFont(const QString &family, qreal pointSize)

@@ -4,8 +4,8 @@
 #include <QFont>
 #include <QString>
 
-// The windows ask for the classic Windows faces. Where a face is missing the
-// program names the metric-compatible Liberation face to stand in for it.
+// The windows ask for the classic Windows faces. Where a face is missing (on
+// Linux, and under Wine) the metric-compatible Liberation face stands in.
 // Call once at start, before the first window is built.
 void RegisterFontSubstitutes();
 
