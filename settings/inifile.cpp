@@ -6,13 +6,14 @@
 #include "inifile.h"
 
 #include "asciitext.h"
+#include "fileio.h"
 #include "systemservices.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -100,9 +101,13 @@ IniDocument parse(const std::string &bytes)
 
 std::string serialize(const IniDocument &doc)
 {
-    std::string bytes;
+    std::size_t size = 0;
     for (const auto &line : doc.lines)
-        bytes += line.text + line.end;
+        size += line.text.size() + line.end.size();
+    std::string bytes;
+    bytes.reserve(size);
+    for (const auto &line : doc.lines)
+        bytes.append(line.text).append(line.end);
     return bytes;
 }
 
@@ -129,9 +134,25 @@ std::size_t sectionEnd(const IniDocument &doc, std::size_t begin)
     return i;
 }
 
-std::optional<std::size_t> findKey(const IniDocument &doc, std::size_t begin, std::string_view key)
+// The section's key lines, found once: a lookup and a rewrite each pass
+// over the file's lines once, whatever its size.
+struct SectionLines
 {
-    for (std::size_t i = begin; i < sectionEnd(doc, begin); ++i) {
+    std::size_t begin;
+    std::size_t end;
+};
+
+std::optional<SectionLines> findSectionLines(const IniDocument &doc, std::string_view section)
+{
+    const auto begin = findSection(doc, section);
+    if (!begin)
+        return std::nullopt;
+    return SectionLines{*begin, sectionEnd(doc, *begin)};
+}
+
+std::optional<std::size_t> findKey(const IniDocument &doc, SectionLines lines, std::string_view key)
+{
+    for (std::size_t i = lines.begin; i < lines.end; ++i) {
         const auto &line = doc.lines[i];
         if (line.kind == IniLine::Kind::Key && SameIgnoringAsciiCase(line.name, key))
             return i;
@@ -144,18 +165,14 @@ std::string valueOf(const IniLine &line)
     return IniValueAsRead(std::string_view(line.text).substr(line.text.find('=') + 1));
 }
 
+// A settings file holds a few lines; anything larger, or anything but a
+// regular file (a FIFO, a device such as /dev/zero), is not one and is
+// neither read nor written.
+constexpr std::uintmax_t MaxSettingsFileSize = 1024 * 1024;
+
 std::optional<std::string> readFile(const fs::path &path)
 {
-    std::error_code error;
-    if (fs::is_directory(path, error))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
+    return ReadRegularFile(path.string(), MaxSettingsFileSize);
 }
 
 // Puts `text` as a new line before index `at`, ending the line above first
@@ -173,23 +190,23 @@ void insertLine(IniDocument &doc, std::size_t at, std::string text)
 void setValue(IniDocument &doc, const std::string &section, const std::string &key,
               const std::string &value)
 {
-    const auto begin = findSection(doc, section);
-    if (!begin) {
+    const auto lines = findSectionLines(doc, section);
+    if (!lines) {
         // No blank line before a new section, as the Windows call writes it
         // (seen under Wine).
         insertLine(doc, doc.lines.size(), "[" + section + "]");
         insertLine(doc, doc.lines.size(), key + "=" + value);
         return;
     }
-    if (const auto found = findKey(doc, *begin, key)) {
+    if (const auto found = findKey(doc, *lines, key)) {
         // Everything up to the '=' stays as the user or Windows wrote it.
         auto &line = doc.lines[*found];
         line.text = line.text.substr(0, line.text.find('=') + 1) + value;
         return;
     }
     // Below the section's last key, or right below its header.
-    std::size_t at = *begin;
-    for (std::size_t i = *begin; i < sectionEnd(doc, *begin); ++i) {
+    std::size_t at = lines->begin;
+    for (std::size_t i = lines->begin; i < lines->end; ++i) {
         if (doc.lines[i].kind == IniLine::Kind::Key)
             at = i + 1;
     }
@@ -214,20 +231,11 @@ bool isWritableKey(std::string_view key)
     return isWritableName(key, "=") && key.front() != ';' && key.front() != '[';
 }
 
-bool writeBytes(const fs::path &path, const std::string &bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
-
 enum class Saved { Replaced, CannotReplace, WriteFailed };
 
-// Writes a temporary file beside the target and renames it over the target,
-// so that the target is either the old file or the new one, never a part.
+// Writes a temporary file beside the target, forces it onto the disk and
+// renames it over the target, so that the target is either the old file or
+// the new one, never a part.
 Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
 {
     std::random_device random;
@@ -241,13 +249,12 @@ Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
     }
     if (temporary.empty())
         return Saved::CannotReplace;
-    std::ofstream out(temporary, std::ios::binary);
-    if (!out)
+    switch (WriteNewFile(temporary.string(), bytes)) {
+    case NewFile::Written:
+        break;
+    case NewFile::NotCreated:
         return Saved::CannotReplace;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (out.fail()) {
-        fs::remove(temporary, error);
+    case NewFile::NotWritten: // the disk took no new bytes: keep the old file
         return Saved::WriteFailed;
     }
     const auto status = fs::status(target, error);
@@ -258,18 +265,8 @@ Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
         fs::remove(temporary, error);
         return Saved::CannotReplace;
     }
+    SyncFolder(target.parent_path().empty() ? "." : target.parent_path().string());
     return Saved::Replaced;
-}
-
-// For a folder that takes no new files but holds a writable settings file.
-bool writeInPlace(const fs::path &target, const std::string &bytes, bool existed)
-{
-    if (writeBytes(target, bytes))
-        return true;
-    std::error_code error;
-    if (!existed)
-        fs::remove(target, error);
-    return false;
 }
 
 bool save(const fs::path &target, const std::string &bytes, bool existed)
@@ -284,12 +281,16 @@ bool save(const fs::path &target, const std::string &bytes, bool existed)
     switch (replaceThroughTemporary(target, bytes)) {
     case Saved::Replaced:
         return true;
-    case Saved::WriteFailed: // the disk took no new bytes: keep the old file
+    case Saved::WriteFailed:
         return false;
     case Saved::CannotReplace:
         break;
     }
-    return writeInPlace(target, bytes, existed);
+    // A folder that takes no new files around a writable settings file: the
+    // file itself is rewritten, never cut short before the new bytes are in.
+    if (existed)
+        return OverwriteInPlace(target.string(), bytes);
+    return WriteNewFile(target.string(), bytes) == NewFile::Written;
 }
 
 // A link to the settings file stays a link: its target is rewritten.
@@ -330,8 +331,8 @@ std::string IniReadString(const std::string &fileName, const std::string &sectio
     try {
         if (const auto bytes = readFile(fs::path(fileName))) {
             const IniDocument doc = parse(*bytes);
-            if (const auto begin = findSection(doc, section)) {
-                if (const auto line = findKey(doc, *begin, key))
+            if (const auto lines = findSectionLines(doc, section)) {
+                if (const auto line = findKey(doc, *lines, key))
                     result = valueOf(doc.lines[*line]);
             }
         }
@@ -363,7 +364,11 @@ bool IniWriteString(const std::string &fileName, const std::string &section, con
             doc = parse({});
         }
         setValue(doc, section, key, value);
-        return save(target, serialize(doc), existed);
+        const std::string bytes = serialize(doc);
+        // A file that the next read would refuse is not written.
+        if (bytes.size() > MaxSettingsFileSize)
+            return false;
+        return save(target, bytes, existed);
     } catch (const std::exception &) {
         return false;
     }
