@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileio.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
 #ifdef _WIN32
-#include <algorithm>
 #include <fcntl.h>
 #include <fstream>
 #include <io.h>
@@ -201,7 +201,8 @@ std::optional<std::string> ReadRegularFile(const std::string &path, std::uintmax
         if (filled == text.size()) {
             if (filled > maxSize)
                 return std::nullopt;
-            text.resize(filled * 2);
+            text.resize(
+                static_cast<std::size_t>(std::min<std::uintmax_t>(filled * 2, maxSize + 1)));
         }
     }
     text.resize(filled);

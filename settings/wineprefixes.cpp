@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <set>
 #include <string_view>
+#include <sys/stat.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -31,6 +33,20 @@ std::string_view trimmed(std::string_view text)
 std::string readListFile(const fs::path &file)
 {
     return ReadRegularFile(file.string(), MaxListFileSize).value_or(std::string());
+}
+
+// A folder as the system knows it, whatever path leads to it: two paths
+// with the same identity are the same folder, reached through links.
+using FileIdentity = std::pair<dev_t, ino_t>;
+
+std::optional<FileIdentity> identityOf(const fs::path &folder)
+{
+    struct stat info
+    {
+    };
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
 }
 
 // Calls `use` with each line of `text`.
@@ -100,9 +116,15 @@ std::optional<fs::path> lutrisPrefix(const fs::path &file, const fs::path &home)
 {
     try {
         const YAML::Node root = YAML::Load(readListFile(file));
-        if (!root.IsMap() || !root["game"].IsMap() || !root["game"]["prefix"].IsScalar())
+        if (!root.IsMap())
             return std::nullopt;
-        const std::string prefix = root["game"]["prefix"].Scalar();
+        const YAML::Node game = root["game"];
+        if (!game || !game.IsMap())
+            return std::nullopt;
+        const YAML::Node value = game["prefix"];
+        if (!value || !value.IsScalar())
+            return std::nullopt;
+        const std::string prefix = value.Scalar();
         fs::path path = prefix;
         if (prefix == "~" || prefix.starts_with("~/"))
             path = home.string() + prefix.substr(1);
@@ -120,11 +142,10 @@ std::optional<fs::path> lutrisPrefix(const fs::path &file, const fs::path &home)
 std::vector<fs::path> steamLibraries(const fs::path &home)
 {
     std::vector<fs::path> libraries;
-    std::set<fs::path> seen;
+    std::set<FileIdentity> seen;
     const auto add = [&](const fs::path &library) {
-        std::error_code error;
-        const fs::path real = fs::canonical(library, error);
-        if (!error && seen.insert(real).second)
+        const auto identity = identityOf(library);
+        if (identity && seen.insert(*identity).second)
             libraries.push_back(library);
     };
     for (const char *root : {".steam/steam", ".local/share/Steam",
@@ -142,14 +163,17 @@ std::vector<fs::path> steamLibraries(const fs::path &home)
 class PrefixList
 {
 public:
-    // Adds `folder` when it is a prefix not listed yet.
+    // Adds `folder` when it is a prefix not listed yet. Two stats, not a
+    // resolution of every name on the path: a start may look at hundreds.
     void add(const fs::path &folder)
     {
-        std::error_code error;
-        if (!fs::is_directory(folder, error) || !fs::exists(folder / "system.reg", error))
+        struct stat info
+        {
+        };
+        if (::stat((folder / "system.reg").c_str(), &info) != 0)
             return;
-        fs::path real = fs::canonical(folder, error);
-        if (!error && m_seen.insert(std::move(real)).second)
+        const auto identity = identityOf(folder);
+        if (identity && m_seen.insert(*identity).second)
             m_prefixes.push_back(folder.string());
     }
 
@@ -169,7 +193,7 @@ public:
 
 private:
     std::vector<std::string> m_prefixes;
-    std::set<fs::path> m_seen;
+    std::set<FileIdentity> m_seen;
 };
 
 void addHomePrefixes(PrefixList &list, const fs::path &home)
