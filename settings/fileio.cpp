@@ -27,9 +27,9 @@ namespace {
 // streams open with.
 using Offset = long long;
 
-int openFile(const std::string &path, int flags)
+int openFile(const fs::path &path, int flags)
 {
-    return ::_wopen(fs::path(path).c_str(), flags | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return ::_wopen(path.c_str(), flags | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
 int closeFile(int fd)
@@ -80,7 +80,7 @@ constexpr int ExistingFileFlags = _O_WRONLY;
 
 using Offset = off_t;
 
-int openFile(const std::string &path, int flags)
+int openFile(const fs::path &path, int flags)
 {
     return ::open(path.c_str(), flags | O_CLOEXEC, 0666);
 }
@@ -161,16 +161,16 @@ private:
 
 } // namespace
 
-std::optional<std::string> ReadRegularFile(const std::string &path, std::uintmax_t maxSize)
+std::optional<std::string> ReadRegularFile(const fs::path &path, std::uintmax_t maxSize)
 {
 #ifdef _WIN32
     std::error_code error;
-    if (!fs::is_regular_file(fs::path(path), error))
+    if (!fs::is_regular_file(path, error))
         return std::nullopt;
-    const auto size = fs::file_size(fs::path(path), error);
+    const auto size = fs::file_size(path, error);
     if (error || size > maxSize)
         return std::nullopt;
-    std::ifstream in(fs::path(path), std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     std::string text(static_cast<std::size_t>(size), '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) != size ||
@@ -210,7 +210,7 @@ std::optional<std::string> ReadRegularFile(const std::string &path, std::uintmax
 #endif
 }
 
-NewFile WriteNewFile(const std::string &path, std::string_view bytes)
+NewFile WriteNewFile(const fs::path &path, std::string_view bytes)
 {
     Descriptor fd(openFile(path, NewFileFlags));
     if (!fd.valid())
@@ -219,11 +219,11 @@ NewFile WriteNewFile(const std::string &path, std::string_view bytes)
         return NewFile::Written;
     fd.close();
     std::error_code error;
-    fs::remove(fs::path(path), error);
+    fs::remove(path, error);
     return NewFile::NotWritten;
 }
 
-bool OverwriteInPlace(const std::string &path, std::string_view bytes)
+bool OverwriteInPlace(const fs::path &path, std::string_view bytes)
 {
     Descriptor fd(openFile(path, ExistingFileFlags));
     Offset oldSize = 0;
@@ -238,7 +238,7 @@ bool OverwriteInPlace(const std::string &path, std::string_view bytes)
            (newSize >= oldSize || (resize(fd.get(), newSize) && syncFile(fd.get()))) && fd.close();
 }
 
-void SyncFolder(const std::string &folder)
+void SyncFolder(const fs::path &folder)
 {
 #ifndef _WIN32
     const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

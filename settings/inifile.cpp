@@ -172,7 +172,7 @@ constexpr std::uintmax_t MaxSettingsFileSize = 1024 * 1024;
 
 std::optional<std::string> readFile(const fs::path &path)
 {
-    return ReadRegularFile(path.string(), MaxSettingsFileSize);
+    return ReadRegularFile(path, MaxSettingsFileSize);
 }
 
 // Puts `text` as a new line before index `at`, ending the line above first
@@ -249,7 +249,7 @@ Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
     }
     if (temporary.empty())
         return Saved::CannotReplace;
-    switch (WriteNewFile(temporary.string(), bytes)) {
+    switch (WriteNewFile(temporary, bytes)) {
     case NewFile::Written:
         break;
     case NewFile::NotCreated:
@@ -265,7 +265,7 @@ Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
         fs::remove(temporary, error);
         return Saved::CannotReplace;
     }
-    SyncFolder(target.parent_path().empty() ? "." : target.parent_path().string());
+    SyncFolder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
     return Saved::Replaced;
 }
 
@@ -289,8 +289,8 @@ bool save(const fs::path &target, const std::string &bytes, bool existed)
     // A folder that takes no new files around a writable settings file: the
     // file itself is rewritten, never cut short before the new bytes are in.
     if (existed)
-        return OverwriteInPlace(target.string(), bytes);
-    return WriteNewFile(target.string(), bytes) == NewFile::Written;
+        return OverwriteInPlace(target, bytes);
+    return WriteNewFile(target, bytes) == NewFile::Written;
 }
 
 // A link to the settings file stays a link: its target is rewritten.

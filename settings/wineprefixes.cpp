@@ -163,17 +163,16 @@ std::vector<fs::path> steamLibraries(const fs::path &home)
 class PrefixList
 {
 public:
-    // Adds `folder` when it is a prefix not listed yet. Two stats, not a
+    // Adds `folder` when it is a prefix not listed yet. One stat, not a
     // resolution of every name on the path: a start may look at hundreds.
+    // The same registry file means the same prefix, reached through links.
     void add(const fs::path &folder)
     {
         struct stat info
         {
         };
-        if (::stat((folder / "system.reg").c_str(), &info) != 0)
-            return;
-        const auto identity = identityOf(folder);
-        if (identity && m_seen.insert(*identity).second)
+        if (::stat((folder / "system.reg").c_str(), &info) == 0 &&
+            m_seen.insert({info.st_dev, info.st_ino}).second)
             m_prefixes.push_back(folder.string());
     }
 
