@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A small INI reader and writer that behaves like Windows' profile-string
-// calls. The file is split into lines once; reading looks a key up in those
-// lines, writing edits them and saves the result without disturbing any other
-// byte of the file.
+// calls. Reading looks a key up in one pass over the file's bytes; writing
+// splits the file into lines once, edits them and saves the result without
+// disturbing any other byte of the file.
 #include "inifile.h"
 
 #include "asciitext.h"
 #include "fileio.h"
 #include "systemservices.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -49,27 +50,61 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-void classify(IniLine &line)
+struct LineKind
 {
-    const std::string_view text = IniTrimmed(line.text);
+    IniLine::Kind kind = IniLine::Kind::Other;
+    std::string_view name; // section or key name, blanks trimmed
+};
+
+LineKind classifyText(std::string_view line)
+{
+    const std::string_view text = IniTrimmed(line);
     if (text.empty() || text.front() == ';')
-        return;
+        return {};
     if (text.front() == '[') {
         // The name ends at the first ']' and anything after it is ignored. A
         // '[' line without any ']' is neither a section nor a key; the keys
         // below it stay in the section above, as Windows reads them.
         const auto close = text.find(']');
-        if (close != std::string_view::npos) {
-            line.kind = IniLine::Kind::Section;
-            line.name = IniTrimmed(text.substr(1, close - 1));
-        }
-        return;
+        if (close == std::string_view::npos)
+            return {};
+        return {IniLine::Kind::Section, IniTrimmed(text.substr(1, close - 1))};
     }
     const auto equals = text.find('=');
-    if (equals != std::string_view::npos) {
-        line.kind = IniLine::Kind::Key;
-        line.name = IniTrimmed(text.substr(0, equals));
+    if (equals == std::string_view::npos)
+        return {};
+    return {IniLine::Kind::Key, IniTrimmed(text.substr(0, equals))};
+}
+
+void classify(IniLine &line)
+{
+    const LineKind kind = classifyText(line.text);
+    line.kind = kind.kind;
+    line.name = kind.name;
+}
+
+// The key's value, found in one pass over the bytes that stops at the key:
+// a read builds no lines. Nothing when the first matching section (or, for
+// the empty name, the lines before the first header) has no such key.
+std::optional<std::string> findValue(std::string_view bytes, std::string_view section,
+                                     std::string_view key)
+{
+    bool inSection = section.empty();
+    while (!bytes.empty()) {
+        const std::size_t stop = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        const std::string_view line = bytes.substr(0, stop);
+        bytes.remove_prefix(std::min(stop + 1, bytes.size()));
+        const LineKind kind = classifyText(line);
+        if (kind.kind == IniLine::Kind::Section) {
+            if (inSection)
+                return std::nullopt; // only the first matching section counts
+            inSection = SameIgnoringAsciiCase(kind.name, section);
+        } else if (kind.kind == IniLine::Kind::Key && inSection &&
+                   SameIgnoringAsciiCase(kind.name, key)) {
+            return IniValueAsRead(line.substr(line.find('=') + 1));
+        }
     }
+    return std::nullopt;
 }
 
 IniDocument parse(const std::string &bytes)
@@ -158,11 +193,6 @@ std::optional<std::size_t> findKey(const IniDocument &doc, SectionLines lines, s
             return i;
     }
     return std::nullopt;
-}
-
-std::string valueOf(const IniLine &line)
-{
-    return IniValueAsRead(std::string_view(line.text).substr(line.text.find('=') + 1));
 }
 
 // A settings file holds a few lines; anything larger, or anything but a
@@ -330,11 +360,8 @@ std::string IniReadString(const std::string &fileName, const std::string &sectio
     std::string result = defaultValue.substr(0, defaultValue.find_last_not_of(' ') + 1);
     try {
         if (const auto bytes = readFile(fs::path(fileName))) {
-            const IniDocument doc = parse(*bytes);
-            if (const auto lines = findSectionLines(doc, section)) {
-                if (const auto line = findKey(doc, *lines, key))
-                    result = valueOf(doc.lines[*line]);
-            }
+            if (auto value = findValue(*bytes, section, key))
+                result = std::move(*value);
         }
     } catch (const std::exception &) {
         // An unusable name or no memory: the caller gets the default.
