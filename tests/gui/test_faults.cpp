@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 #ifdef __linux__
 #include <linux/capability.h>
@@ -345,31 +347,49 @@ private slots:
         }
     }
 
-    void replacedByAFolder()
+    void replacedByAFolderOrAFifo()
     {
-        // Before a selection, and before a name's submit.
-        for (const bool submit : {false, true}) {
-            init();
-            SampleGame game;
-            Form1 window;
-            QVERIFY(game.load(window));
-            const QStringList shown = captions(window);
-            const auto replace = [&] {
-                QVERIFY(QFile::remove(game.playerFile()));
-                QVERIFY(QDir().mkdir(game.playerFile()));
-            };
-            if (submit) {
-                QCOMPARE(submitName(window, QStringLiteral("Ann"), replace), Editor::StillOpen);
-            } else {
-                replace();
-                window.List1->setCurrentRow(2);
+        // Before a selection, and before a name's submit. A FIFO would keep
+        // the opening waiting for its other end: it is refused at once.
+        const auto folder = [](const QString &path) { return QDir().mkdir(path); };
+#ifndef _WIN32
+        const auto fifo = [](const QString &path) {
+            return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+        };
+        const std::pair<std::function<bool(const QString &)>, QString> kinds[] = {
+            {folder, reason(Failure::IsFolder)},
+            { fifo,
+              QStringLiteral("not a regular file (a FIFO)") }};
+#else
+        const std::pair<std::function<bool(const QString &)>, QString> kinds[] = {
+            {folder, reason(Failure::IsFolder)}};
+#endif
+        for (const auto &[make, why] : kinds) {
+            for (const bool submit : {false, true}) {
+                init();
+                SampleGame game;
+                Form1 window;
+                QVERIFY(game.load(window));
+                const QStringList shown = captions(window);
+                const auto replace = [&] {
+                    QVERIFY(QFile::remove(game.playerFile()));
+                    QVERIFY(make(game.playerFile()));
+                };
+                if (submit) {
+                    QCOMPARE(submitName(window, QStringLiteral("Ann"), replace), Editor::StillOpen);
+                } else {
+                    replace();
+                    window.List1->setCurrentRow(2);
+                }
+                expectOneFailure(game.playerFile(), why);
+                QCOMPARE(captions(window), shown);
+                const QFileInfo left(game.playerFile());
+                QVERIFY(left.exists() && !left.isFile());
+                if (left.isDir())
+                    QVERIFY(QDir(game.playerFile())
+                                .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                         QDir::System));
             }
-            expectOneFailure(game.playerFile(), reason(Failure::IsFolder));
-            QCOMPARE(captions(window), shown);
-            QVERIFY(QFileInfo(game.playerFile()).isDir());
-            QVERIFY(QDir(game.playerFile())
-                        .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                 QDir::System));
         }
     }
 
