@@ -35,10 +35,11 @@ std::string readListFile(const fs::path &file)
     return ReadRegularFile(file.string(), MaxListFileSize).value_or(std::string());
 }
 
-// A folder as the system knows it, whatever path leads to it: two paths
-// with the same identity are the same folder, reached through links.
+// A file or folder as the system knows it, whatever path leads to it: two
+// paths with the same identity name the same one, reached through links.
 using FileIdentity = std::pair<dev_t, ino_t>;
 
+// The identity of a folder; nothing for anything else.
 std::optional<FileIdentity> identityOf(const fs::path &folder)
 {
     struct stat info
