@@ -38,6 +38,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -140,8 +141,9 @@ public:
         for (char **variable = environ; *variable; ++variable) {
             const std::string entry = *variable;
             const std::string name = entry.substr(0, entry.find('='));
+            // The prefix search's cache goes below each made-up home.
             if (name != "QT_QPA_PLATFORM" && name != "HOME" && name != "XDG_RUNTIME_DIR" &&
-                name != "WINEPREFIX")
+                name != "WINEPREFIX" && name != "XDG_CACHE_HOME")
                 m_environment.push_back(entry);
         }
         m_environment.push_back("QT_QPA_PLATFORM=offscreen");
@@ -227,14 +229,31 @@ private:
     std::vector<std::string> m_environment;
 };
 
+// Empties the system's page cache, so the next start reads the program, its
+// libraries and every file it opens from the disk. Needs root.
+bool DropPageCache()
+{
+    ::sync();
+    std::ofstream control("/proc/sys/vm/drop_caches");
+    control << "3\n";
+    return static_cast<bool>(control.flush());
+}
+
+enum class PageCache { Warm, Cold };
+
 // Timed from the launch until the window is painted; the time until the
 // process has ended, and its peak resident size, go along as counters.
+// With a cold page cache, the cache is emptied before each launch, untimed.
 void Startup(benchmark::State &state, const StartupFolder &folder, const char *program,
-             StartupFolder::Home home)
+             StartupFolder::Home home, PageCache pageCache)
 {
     long peak = 0;
     double toEnd = 0;
     for (auto _ : state) {
+        if (pageCache == PageCache::Cold && !DropPageCache()) {
+            state.SkipWithError("cannot drop the page cache (/proc/sys/vm/drop_caches needs root)");
+            break;
+        }
         const StartupFolder::Run run = folder.run(program, home);
         if (!run.shown) {
             state.SkipWithError("the program ended without showing its window");
@@ -498,6 +517,14 @@ void SearchFirstAsk(benchmark::State &state, const std::string &home, bool found
     TimeAsk(state, found, [&] { return WinePrefixSearch().gameFolder(home, ""); });
 }
 
+// The same with the cache of what each registry held, filled beforehand,
+// as at every start after the first.
+void SearchRemembered(benchmark::State &state, const std::string &home, const std::string &cache)
+{
+    WinePrefixSearch(cache).gameFolder(home, "");
+    TimeAsk(state, false, [&] { return WinePrefixSearch(cache).gameFolder(home, ""); });
+}
+
 // The start-up's second ask, after a first that found the game.
 void SearchSecondAsk(benchmark::State &state, const std::string &home)
 {
@@ -555,6 +582,30 @@ void ReadHundredFiles(benchmark::State &state, const std::vector<std::string> &p
         }
         return std::to_string(total);
     });
+}
+
+// The floor of any search that makes sure each of the 100 files is
+// unchanged: one stat of each, from the page cache or, cold, from the disk.
+void StatHundredFiles(benchmark::State &state, const std::vector<std::string> &prefixes,
+                      PageCache pageCache)
+{
+    const auto prepare = [&] {
+        if (pageCache == PageCache::Cold && !DropPageCache())
+            state.SkipWithError("cannot drop the page cache (/proc/sys/vm/drop_caches needs root)");
+    };
+    TimeAsk(
+        state, true,
+        [&] {
+            int found = 0;
+            for (const std::string &prefix : prefixes) {
+                struct stat info
+                {
+                };
+                found += ::stat((prefix + "/system.reg").c_str(), &info) == 0;
+            }
+            return std::to_string(found);
+        },
+        prepare);
 }
 
 // --- the table -------------------------------------------------------------
@@ -617,13 +668,18 @@ void WriteTable(const TableReporter &results, std::FILE *out)
         {"submit/frmname_name", "submit/floor_name_pwrite_fsync", ""},
         {"submit/Form2_macros", "submit/floor_macros_pwrite_fsync", ""},
         {"map/Form3_open_close", "map/floor_224_QLabels", "1.5"},
-        {"startup/editor_beside_100_wine_prefixes", "startup/editor", ""},
+        {"startup/editor_beside_100_wine_prefixes", "startup/editor", "+2 ms"},
+        {"startup/editor_beside_100_wine_prefixes_cold", "startup/editor_cold", "+10 ms"},
+        {"registry/search_100_prefixes_remembered", "registry/search_no_prefixes", ""},
+        {"registry/search_100_prefixes_remembered", "registry/floor_stat_100_files", ""},
+        {"registry/floor_stat_100_files_cold", "registry/floor_stat_100_files", ""},
         {"registry/search_100_prefixes", "registry/floor_read_100_files", ""},
         {"registry/search_100_prefixes_then_found", "registry/floor_read_100_files", ""},
         {"registry/second_ask_after_found", "registry/one_prefix_with_entry", ""},
         {"registry/one_prefix", "registry/one_prefix_parsed_whole", ""},
     };
-    std::fprintf(out, "| measurement | median | floor | floor median | ratio | target |\n");
+    std::fprintf(
+        out, "| measurement | median | floor | floor median | ratio or difference | target |\n");
     std::fprintf(out, "|---|---:|---|---:|---:|---:|\n");
     for (const Pairing &pair : pairs) {
         const auto *measured = results.find(pair.measurement);
@@ -635,9 +691,17 @@ void WriteTable(const TableReporter &results, std::FILE *out)
         }
         const double m = measured->GetAdjustedRealTime();
         const double f = floor->GetAdjustedRealTime();
-        std::fprintf(out, "| %s | %s | %s | %s | %.2f | %s |\n", pair.measurement,
-                     Duration(m).c_str(), pair.floor, Duration(f).c_str(), m / f,
-                     *pair.target ? (std::string("≤ ") + pair.target).c_str() : "");
+        // A target of "+N ms" bounds the difference, any other the ratio.
+        const bool difference = pair.target[0] == '+';
+        char ratio[32];
+        if (difference)
+            std::snprintf(ratio, sizeof ratio, "%+.1f ms", (m - f) / 1000);
+        else
+            std::snprintf(ratio, sizeof ratio, "%.2f", m / f);
+        std::fprintf(out, "| %s | %s | %s | %s | %s | %s |\n", pair.measurement,
+                     Duration(m).c_str(), pair.floor, Duration(f).c_str(), ratio,
+                     *pair.target ? (std::string(difference ? "" : "≤ ") + pair.target).c_str()
+                                  : "");
     }
     const auto *editor = results.find("startup/editor");
     const auto *bare = results.find("startup/bare_window");
@@ -711,17 +775,23 @@ int main(int argc, char **argv)
         const char *name;
         const char *program;
         Home home;
+        PageCache pageCache;
     } startups[] = {
-        {"startup/editor", "korvax-editor-startup", Home::NoWinePrefix},
-        {"startup/bare_window", "korvax-bare-window", Home::NoWinePrefix},
-        {"startup/bare_window_with_text", "korvax-bare-text-window", Home::NoWinePrefix},
-        {"startup/editor_beside_a_wine_prefix", "korvax-editor-startup", Home::WinePrefix},
-        {"startup/editor_beside_100_wine_prefixes", "korvax-editor-startup",
-         Home::ManyWinePrefixes},
+        {"startup/editor", "korvax-editor-startup", Home::NoWinePrefix, PageCache::Warm},
+        {"startup/bare_window", "korvax-bare-window", Home::NoWinePrefix, PageCache::Warm},
+        {"startup/bare_window_with_text", "korvax-bare-text-window", Home::NoWinePrefix,
+         PageCache::Warm},
+        {"startup/editor_beside_a_wine_prefix", "korvax-editor-startup", Home::WinePrefix,
+         PageCache::Warm},
+        {"startup/editor_beside_100_wine_prefixes", "korvax-editor-startup", Home::ManyWinePrefixes,
+         PageCache::Warm},
+        {"startup/editor_cold", "korvax-editor-startup", Home::NoWinePrefix, PageCache::Cold},
+        {"startup/editor_beside_100_wine_prefixes_cold", "korvax-editor-startup",
+         Home::ManyWinePrefixes, PageCache::Cold},
     };
     for (const auto &startup : startups)
         timed(benchmark::RegisterBenchmark(startup.name, Startup, std::cref(folder),
-                                           startup.program, startup.home),
+                                           startup.program, startup.home, startup.pageCache),
               10);
     timed(
         benchmark::RegisterBenchmark("selection/List1_Click", SelectionHandling, std::ref(window)),
@@ -768,6 +838,21 @@ int main(int argc, char **argv)
     timed(benchmark::RegisterBenchmark("registry/search_100_prefixes", SearchFirstAsk, manyHome,
                                        false),
           10);
+    QTemporaryDir cacheFolder;
+    const std::string cacheFile =
+        QFile::encodeName(cacheFolder.filePath(QStringLiteral("registries"))).toStdString();
+    timed(benchmark::RegisterBenchmark("registry/search_100_prefixes_remembered", SearchRemembered,
+                                       manyHome, cacheFile),
+          20);
+    timed(benchmark::RegisterBenchmark("registry/floor_stat_100_files", StatHundredFiles, hundred,
+                                       PageCache::Warm),
+          20);
+    timed(benchmark::RegisterBenchmark("registry/floor_stat_100_files_cold", StatHundredFiles,
+                                       hundred, PageCache::Cold),
+          10);
+    timed(benchmark::RegisterBenchmark("registry/search_no_prefixes", SearchFirstAsk,
+                                       folder.homePath(Home::NoWinePrefix), false),
+          20);
     timed(benchmark::RegisterBenchmark("registry/search_100_prefixes_then_found", SearchFirstAsk,
                                        foundHome, true),
           10);

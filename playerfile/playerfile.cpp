@@ -27,20 +27,11 @@ std::optional<std::u16string> PlayerFileReader::ReadPlayerName(std::int16_t slot
 {
     if (!IsSlot(slot))
         return std::nullopt;
-    // No bound but the zero byte and the end of the file: read in chunks.
-    std::string bytes;
-    char chunk[64];
-    std::uint64_t offset = NameAt(slot);
-    for (;;) {
-        const std::size_t got = m_file.readAt(offset, chunk, sizeof chunk);
-        const char *begin = chunk;
-        const char *end = begin + got;
-        const char *zero = std::find(begin, end, '\0');
-        bytes.append(begin, zero);
-        if (zero != end || got < sizeof chunk)
-            break;
-        offset += got;
-    }
+    // The name runs to its zero byte, but never past the slot's name area:
+    // a file without zero bytes would otherwise be read whole.
+    std::string bytes(NameAreaSize, '\0');
+    bytes.resize(m_file.readAt(NameAt(slot), bytes.data(), bytes.size()));
+    bytes.resize(std::min(bytes.find('\0'), bytes.size()));
     return DecodeBytes(bytes);
 }
 

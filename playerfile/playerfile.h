@@ -18,6 +18,8 @@ constexpr int MacroCount = 10;
 constexpr std::uint64_t SlotStride = 25948;
 constexpr std::uint64_t NameOffset = 20;
 constexpr std::uint64_t MacroOffset = NameOffset + 8400;
+// The bytes from a slot's name up to its first macro field.
+constexpr std::size_t NameAreaSize = MacroOffset - NameOffset;
 constexpr std::size_t MacroFieldSize = 40;
 constexpr std::size_t MacroReadSize = 39; // the field's last byte is written, never read
 constexpr std::size_t NameMaxLength = 15;
@@ -52,8 +54,9 @@ class PlayerFileReader
 public:
     explicit PlayerFileReader(const std::string &path);
 
-    // Nothing for a slot outside 0..3. A name runs to its first zero byte or
-    // to the end of the file.
+    // Nothing for a slot outside 0..3. A name runs to its first zero byte,
+    // to the end of the slot's name area (NameAreaSize bytes) or to the end
+    // of the file, whichever comes first.
     std::optional<std::u16string> ReadPlayerName(std::int16_t slot) const;
     // Each macro is the first 39 bytes of its field up to the first zero byte,
     // or up to the end of the file.

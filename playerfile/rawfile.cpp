@@ -62,6 +62,12 @@ RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         fail(reading ? "Cannot open for reading" : "Cannot open for writing");
+    // A pipe or a device (CON, NUL) would block or swallow the transfers.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        throw PlayerFileError(reading ? "Cannot open for reading" : "Cannot open for writing",
+                              m_path, "not a regular file");
+    }
     m_handle = h;
 }
 
@@ -129,21 +135,42 @@ std::string SystemErrorText(unsigned long code)
     return std::strerror(static_cast<int>(code));
 }
 
+namespace {
+
+// What a path that is not a regular file names, for the failure message.
+std::string notRegularFile(mode_t mode)
+{
+    const char *kind = S_ISFIFO(mode)                   ? "a FIFO"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                                                        : "not a file";
+    return std::string("not a regular file (") + kind + ")";
+}
+
+} // namespace
+
 RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
 {
     const bool reading = mode == Mode::Read;
     const char *action = reading ? "Cannot open for reading" : "Cannot open for writing";
-    m_fd = ::open(m_path.c_str(), (reading ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
-    if (m_fd < 0)
-        fail(action);
-    // A folder opens for reading on POSIX; refuse it here with the reason the
-    // read would give, so the message names the real problem.
+    // Opening a FIFO would wait for its other end forever, and for writing
+    // without one fails with a reason that names no FIFO: look first.
     struct stat info
     {
     };
-    if (::fstat(m_fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::stat(m_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        throw PlayerFileError(action, m_path, notRegularFile(info.st_mode));
+    m_fd = ::open(m_path.c_str(), (reading ? O_RDONLY : O_WRONLY) | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0)
+        fail(action);
+    // A folder opens for reading on POSIX; refuse it here with the reason the
+    // read would give, so the message names the real problem. The path may
+    // also have been replaced since the look above.
+    if (::fstat(m_fd, &info) == 0 && !S_ISREG(info.st_mode)) {
         ::close(m_fd);
         m_fd = -1;
+        if (!S_ISDIR(info.st_mode))
+            throw PlayerFileError(action, m_path, notRegularFile(info.st_mode));
         errno = EISDIR;
         fail(action);
     }

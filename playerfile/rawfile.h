@@ -20,8 +20,10 @@ private:
     std::string m_reason;
 };
 
-// One handle on an existing file, opened for reading only or for writing
-// only. Never creates and never truncates; released by the destructor.
+// One handle on an existing regular file, opened for reading only or for
+// writing only. Never creates and never truncates; released by the
+// destructor. Anything but a regular file (a FIFO, a device) is refused
+// without waiting on it: "not a regular file".
 class RawFile
 {
 public:

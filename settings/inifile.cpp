@@ -1,18 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A small INI reader and writer that behaves like Windows' profile-string
-// calls. The file is split into lines once; reading looks a key up in those
-// lines, writing edits them and saves the result without disturbing any other
-// byte of the file.
+// calls. Reading looks a key up in one pass over the file's bytes; writing
+// splits the file into lines once, edits them and saves the result without
+// disturbing any other byte of the file.
 #include "inifile.h"
 
 #include "asciitext.h"
+#include "fileio.h"
 #include "systemservices.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -48,27 +50,61 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-void classify(IniLine &line)
+struct LineKind
 {
-    const std::string_view text = IniTrimmed(line.text);
+    IniLine::Kind kind = IniLine::Kind::Other;
+    std::string_view name; // section or key name, blanks trimmed
+};
+
+LineKind classifyText(std::string_view line)
+{
+    const std::string_view text = IniTrimmed(line);
     if (text.empty() || text.front() == ';')
-        return;
+        return {};
     if (text.front() == '[') {
         // The name ends at the first ']' and anything after it is ignored. A
         // '[' line without any ']' is neither a section nor a key; the keys
         // below it stay in the section above, as Windows reads them.
         const auto close = text.find(']');
-        if (close != std::string_view::npos) {
-            line.kind = IniLine::Kind::Section;
-            line.name = IniTrimmed(text.substr(1, close - 1));
-        }
-        return;
+        if (close == std::string_view::npos)
+            return {};
+        return {IniLine::Kind::Section, IniTrimmed(text.substr(1, close - 1))};
     }
     const auto equals = text.find('=');
-    if (equals != std::string_view::npos) {
-        line.kind = IniLine::Kind::Key;
-        line.name = IniTrimmed(text.substr(0, equals));
+    if (equals == std::string_view::npos)
+        return {};
+    return {IniLine::Kind::Key, IniTrimmed(text.substr(0, equals))};
+}
+
+void classify(IniLine &line)
+{
+    const LineKind kind = classifyText(line.text);
+    line.kind = kind.kind;
+    line.name = kind.name;
+}
+
+// The key's value, found in one pass over the bytes that stops at the key:
+// a read builds no lines. Nothing when the first matching section (or, for
+// the empty name, the lines before the first header) has no such key.
+std::optional<std::string> findValue(std::string_view bytes, std::string_view section,
+                                     std::string_view key)
+{
+    bool inSection = section.empty();
+    while (!bytes.empty()) {
+        const std::size_t stop = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        const std::string_view line = bytes.substr(0, stop);
+        bytes.remove_prefix(std::min(stop + 1, bytes.size()));
+        const LineKind kind = classifyText(line);
+        if (kind.kind == IniLine::Kind::Section) {
+            if (inSection)
+                return std::nullopt; // only the first matching section counts
+            inSection = SameIgnoringAsciiCase(kind.name, section);
+        } else if (kind.kind == IniLine::Kind::Key && inSection &&
+                   SameIgnoringAsciiCase(kind.name, key)) {
+            return IniValueAsRead(line.substr(line.find('=') + 1));
+        }
     }
+    return std::nullopt;
 }
 
 IniDocument parse(const std::string &bytes)
@@ -100,9 +136,13 @@ IniDocument parse(const std::string &bytes)
 
 std::string serialize(const IniDocument &doc)
 {
-    std::string bytes;
+    std::size_t size = 0;
     for (const auto &line : doc.lines)
-        bytes += line.text + line.end;
+        size += line.text.size() + line.end.size();
+    std::string bytes;
+    bytes.reserve(size);
+    for (const auto &line : doc.lines)
+        bytes.append(line.text).append(line.end);
     return bytes;
 }
 
@@ -129,9 +169,25 @@ std::size_t sectionEnd(const IniDocument &doc, std::size_t begin)
     return i;
 }
 
-std::optional<std::size_t> findKey(const IniDocument &doc, std::size_t begin, std::string_view key)
+// The section's key lines, found once: a lookup and a rewrite each pass
+// over the file's lines once, whatever its size.
+struct SectionLines
 {
-    for (std::size_t i = begin; i < sectionEnd(doc, begin); ++i) {
+    std::size_t begin;
+    std::size_t end;
+};
+
+std::optional<SectionLines> findSectionLines(const IniDocument &doc, std::string_view section)
+{
+    const auto begin = findSection(doc, section);
+    if (!begin)
+        return std::nullopt;
+    return SectionLines{*begin, sectionEnd(doc, *begin)};
+}
+
+std::optional<std::size_t> findKey(const IniDocument &doc, SectionLines lines, std::string_view key)
+{
+    for (std::size_t i = lines.begin; i < lines.end; ++i) {
         const auto &line = doc.lines[i];
         if (line.kind == IniLine::Kind::Key && SameIgnoringAsciiCase(line.name, key))
             return i;
@@ -139,23 +195,14 @@ std::optional<std::size_t> findKey(const IniDocument &doc, std::size_t begin, st
     return std::nullopt;
 }
 
-std::string valueOf(const IniLine &line)
-{
-    return IniValueAsRead(std::string_view(line.text).substr(line.text.find('=') + 1));
-}
+// A settings file holds a few lines; anything larger, or anything but a
+// regular file (a FIFO, a device such as /dev/zero), is not one and is
+// neither read nor written.
+constexpr std::uintmax_t MaxSettingsFileSize = 1024 * 1024;
 
 std::optional<std::string> readFile(const fs::path &path)
 {
-    std::error_code error;
-    if (fs::is_directory(path, error))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
+    return ReadRegularFile(path, MaxSettingsFileSize);
 }
 
 // Puts `text` as a new line before index `at`, ending the line above first
@@ -173,23 +220,23 @@ void insertLine(IniDocument &doc, std::size_t at, std::string text)
 void setValue(IniDocument &doc, const std::string &section, const std::string &key,
               const std::string &value)
 {
-    const auto begin = findSection(doc, section);
-    if (!begin) {
+    const auto lines = findSectionLines(doc, section);
+    if (!lines) {
         // No blank line before a new section, as the Windows call writes it
         // (seen under Wine).
         insertLine(doc, doc.lines.size(), "[" + section + "]");
         insertLine(doc, doc.lines.size(), key + "=" + value);
         return;
     }
-    if (const auto found = findKey(doc, *begin, key)) {
+    if (const auto found = findKey(doc, *lines, key)) {
         // Everything up to the '=' stays as the user or Windows wrote it.
         auto &line = doc.lines[*found];
         line.text = line.text.substr(0, line.text.find('=') + 1) + value;
         return;
     }
     // Below the section's last key, or right below its header.
-    std::size_t at = *begin;
-    for (std::size_t i = *begin; i < sectionEnd(doc, *begin); ++i) {
+    std::size_t at = lines->begin;
+    for (std::size_t i = lines->begin; i < lines->end; ++i) {
         if (doc.lines[i].kind == IniLine::Kind::Key)
             at = i + 1;
     }
@@ -214,20 +261,11 @@ bool isWritableKey(std::string_view key)
     return isWritableName(key, "=") && key.front() != ';' && key.front() != '[';
 }
 
-bool writeBytes(const fs::path &path, const std::string &bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
-
 enum class Saved { Replaced, CannotReplace, WriteFailed };
 
-// Writes a temporary file beside the target and renames it over the target,
-// so that the target is either the old file or the new one, never a part.
+// Writes a temporary file beside the target, forces it onto the disk and
+// renames it over the target, so that the target is either the old file or
+// the new one, never a part.
 Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
 {
     std::random_device random;
@@ -241,13 +279,12 @@ Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
     }
     if (temporary.empty())
         return Saved::CannotReplace;
-    std::ofstream out(temporary, std::ios::binary);
-    if (!out)
+    switch (WriteNewFile(temporary, bytes)) {
+    case NewFile::Written:
+        break;
+    case NewFile::NotCreated:
         return Saved::CannotReplace;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (out.fail()) {
-        fs::remove(temporary, error);
+    case NewFile::NotWritten: // the disk took no new bytes: keep the old file
         return Saved::WriteFailed;
     }
     const auto status = fs::status(target, error);
@@ -258,18 +295,8 @@ Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
         fs::remove(temporary, error);
         return Saved::CannotReplace;
     }
+    SyncFolder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
     return Saved::Replaced;
-}
-
-// For a folder that takes no new files but holds a writable settings file.
-bool writeInPlace(const fs::path &target, const std::string &bytes, bool existed)
-{
-    if (writeBytes(target, bytes))
-        return true;
-    std::error_code error;
-    if (!existed)
-        fs::remove(target, error);
-    return false;
 }
 
 bool save(const fs::path &target, const std::string &bytes, bool existed)
@@ -284,12 +311,16 @@ bool save(const fs::path &target, const std::string &bytes, bool existed)
     switch (replaceThroughTemporary(target, bytes)) {
     case Saved::Replaced:
         return true;
-    case Saved::WriteFailed: // the disk took no new bytes: keep the old file
+    case Saved::WriteFailed:
         return false;
     case Saved::CannotReplace:
         break;
     }
-    return writeInPlace(target, bytes, existed);
+    // A folder that takes no new files around a writable settings file: the
+    // file itself is rewritten, never cut short before the new bytes are in.
+    if (existed)
+        return OverwriteInPlace(target, bytes);
+    return WriteNewFile(target, bytes) == NewFile::Written;
 }
 
 // A link to the settings file stays a link: its target is rewritten.
@@ -329,11 +360,8 @@ std::string IniReadString(const std::string &fileName, const std::string &sectio
     std::string result = defaultValue.substr(0, defaultValue.find_last_not_of(' ') + 1);
     try {
         if (const auto bytes = readFile(fs::path(fileName))) {
-            const IniDocument doc = parse(*bytes);
-            if (const auto begin = findSection(doc, section)) {
-                if (const auto line = findKey(doc, *begin, key))
-                    result = valueOf(doc.lines[*line]);
-            }
+            if (auto value = findValue(*bytes, section, key))
+                result = std::move(*value);
         }
     } catch (const std::exception &) {
         // An unusable name or no memory: the caller gets the default.
@@ -363,7 +391,11 @@ bool IniWriteString(const std::string &fileName, const std::string &section, con
             doc = parse({});
         }
         setValue(doc, section, key, value);
-        return save(target, serialize(doc), existed);
+        const std::string bytes = serialize(doc);
+        // A file that the next read would refuse is not written.
+        if (bytes.size() > MaxSettingsFileSize)
+            return false;
+        return save(target, bytes, existed);
     } catch (const std::exception &) {
         return false;
     }

@@ -8,12 +8,14 @@
 // profile-string calls, for systems that lack them. Texts are raw bytes.
 
 // The value of the first matching key of the first matching section, or
-// defaultValue; at most 254 characters.
+// defaultValue; at most 254 characters. A file that is not a regular file,
+// or is larger than 1 MiB, is not a settings file and reads as missing.
 std::string IniReadString(const std::string &fileName, const std::string &section,
                           const std::string &key, const std::string &defaultValue);
 
 // Sets the key's value, creating the file, the section and the key as
-// needed. Returns false when the file could not be written.
+// needed. Returns false when the file could not be written whole, or could
+// not be read first: such a file is left as it was.
 bool IniWriteString(const std::string &fileName, const std::string &section, const std::string &key,
                     const std::string &value);
 

@@ -2,6 +2,7 @@
 // System services on systems without the Windows API: our own INI reader
 // and writer, and the game's registry entry from the user's Wine prefixes.
 #include "inifile.h"
+#include "prefixcache.h"
 #include "systemservices.h"
 #include "wineprefixes.h"
 
@@ -24,13 +25,16 @@ void WriteProfileString(const std::string &fileName, const std::string &section,
 
 std::string GameFolderFromRegistry()
 {
+    const auto variable = [](const char *name) {
+        const char *value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    const std::string home = variable("HOME");
     // Kept for the program's life so that the start-up's second ask reads
     // only the prefix that answered the first, not every prefix again. The
     // program asks from its one thread.
-    static WinePrefixSearch search;
-    const char *home = std::getenv("HOME");
-    const char *prefix = std::getenv("WINEPREFIX");
-    return search.gameFolder(home ? home : "", prefix ? prefix : "");
+    static WinePrefixSearch search(WineRegistryCacheFile(variable("XDG_CACHE_HOME"), home));
+    return search.gameFolder(home, variable("WINEPREFIX"));
 }
 
 std::string ExecutableFolder()

@@ -2,12 +2,18 @@
 #include "wineprefixes.h"
 
 #include "asciitext.h"
+#include "fileio.h"
+#include "prefixcache.h"
 #include "wineregistry.h"
+
+#include <yaml-cpp/yaml.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string_view>
+#include <sys/stat.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -22,11 +28,26 @@ std::string_view trimmed(std::string_view text)
     return TrimmedOf(text, " \t\r");
 }
 
-// The start of a regular file as text; the empty text when it is anything
-// else (a FIFO would never end a read).
+// A regular file's text; the empty text when it is anything else (a FIFO
+// would never end a read) or larger than any such list.
 std::string readListFile(const fs::path &file)
 {
-    return ReadRegularFile(file.string(), MaxListFileSize);
+    return ReadRegularFile(file.string(), MaxListFileSize).value_or(std::string());
+}
+
+// A file or folder as the system knows it, whatever path leads to it: two
+// paths with the same identity name the same one, reached through links.
+using FileIdentity = std::pair<dev_t, ino_t>;
+
+// The identity of a folder; nothing for anything else.
+std::optional<FileIdentity> identityOf(const fs::path &folder)
+{
+    struct stat info
+    {
+    };
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
 }
 
 // Calls `use` with each line of `text`.
@@ -87,39 +108,50 @@ std::vector<fs::path> vdfLibraryPaths(const fs::path &file)
     return paths;
 }
 
-// The absolute paths of the "prefix:" lines of one Lutris game file.
-std::vector<fs::path> lutrisPrefixes(const fs::path &file)
+// The game's prefix in one Lutris game file (game: prefix:), a leading ~
+// standing for the home; nothing unless that gives an absolute path. Lutris
+// writes the files with a YAML library: quoted and escaped, folded onto
+// further lines, and users add comments, so only a YAML parser reads them
+// right.
+std::optional<fs::path> lutrisPrefix(const fs::path &file, const fs::path &home)
 {
-    std::vector<fs::path> paths;
-    forEachLine(readListFile(file), [&](std::string_view line) {
-        line = trimmed(line);
-        constexpr std::string_view key = "prefix:";
-        if (!line.starts_with(key))
-            return;
-        std::string_view value = trimmed(line.substr(key.size()));
-        if (InMatchingQuotes(value))
-            value = value.substr(1, value.size() - 2);
-        if (fs::path(value).is_absolute())
-            paths.emplace_back(value);
-    });
-    return paths;
+    try {
+        const YAML::Node root = YAML::Load(readListFile(file));
+        if (!root.IsMap())
+            return std::nullopt;
+        const YAML::Node game = root["game"];
+        if (!game || !game.IsMap())
+            return std::nullopt;
+        const YAML::Node value = game["prefix"];
+        if (!value || !value.IsScalar())
+            return std::nullopt;
+        const std::string prefix = value.Scalar();
+        fs::path path = prefix;
+        if (prefix == "~" || prefix.starts_with("~/"))
+            path = home.string() + prefix.substr(1);
+        if (path.is_absolute())
+            return path;
+    } catch (const YAML::Exception &) {
+        // Not YAML, or nested too deep: no prefix.
+    }
+    return std::nullopt;
 }
 
-// The Steam libraries: the three places Steam is installed to, each followed
+// The Steam libraries: the four places Steam is installed to, each followed
 // by the libraries its libraryfolders.vdf lists; each library once, as
 // ~/.steam/steam is usually a link to one of the others.
 std::vector<fs::path> steamLibraries(const fs::path &home)
 {
     std::vector<fs::path> libraries;
-    std::set<fs::path> seen;
+    std::set<FileIdentity> seen;
     const auto add = [&](const fs::path &library) {
-        std::error_code error;
-        const fs::path real = fs::canonical(library, error);
-        if (!error && seen.insert(real).second)
+        const auto identity = identityOf(library);
+        if (identity && seen.insert(*identity).second)
             libraries.push_back(library);
     };
     for (const char *root : {".steam/steam", ".local/share/Steam",
-                             ".var/app/com.valvesoftware.Steam/.local/share/Steam"}) {
+                             ".var/app/com.valvesoftware.Steam/.local/share/Steam",
+                             "snap/steam/common/.local/share/Steam"}) {
         add(home / root);
         for (const fs::path &library :
              vdfLibraryPaths(home / root / "steamapps/libraryfolders.vdf"))
@@ -132,29 +164,36 @@ std::vector<fs::path> steamLibraries(const fs::path &home)
 class PrefixList
 {
 public:
-    // Adds `folder` when it is a prefix not listed yet.
+    // Adds `folder` when it is a prefix not listed yet. One stat, not a
+    // resolution of every name on the path: a start may look at hundreds.
+    // The same registry file means the same prefix, reached through links.
     void add(const fs::path &folder)
     {
-        std::error_code error;
-        if (!fs::is_directory(folder, error) || !fs::exists(folder / "system.reg", error))
-            return;
-        fs::path real = fs::canonical(folder, error);
-        if (!error && m_seen.insert(std::move(real)).second)
+        struct stat info
+        {
+        };
+        if (::stat((folder / "system.reg").c_str(), &info) == 0 &&
+            m_seen.insert({info.st_dev, info.st_ino}).second)
             m_prefixes.push_back(folder.string());
     }
 
-    // Adds folder/<entry>/below for each entry of `folder`, in byte order.
-    void addEntriesOf(const fs::path &folder, const fs::path &below = {})
+    // Adds folder/<entry>/below for each entry of `folder`, in byte order;
+    // with alsoEntry, folder/<entry> itself before it.
+    void addEntriesOf(const fs::path &folder, const fs::path &below = {}, bool alsoEntry = false)
     {
-        for (const std::string &name : sortedEntryNames(folder))
-            add(below.empty() ? folder / name : folder / name / below);
+        for (const std::string &name : sortedEntryNames(folder)) {
+            if (below.empty() || alsoEntry)
+                add(folder / name);
+            if (!below.empty())
+                add(folder / name / below);
+        }
     }
 
     std::vector<std::string> take() { return std::move(m_prefixes); }
 
 private:
     std::vector<std::string> m_prefixes;
-    std::set<fs::path> m_seen;
+    std::set<FileIdentity> m_seen;
 };
 
 void addHomePrefixes(PrefixList &list, const fs::path &home)
@@ -165,13 +204,14 @@ void addHomePrefixes(PrefixList &list, const fs::path &home)
     for (const char *games : {".config/lutris/games", ".local/share/lutris/games"}) {
         for (const std::string &name : sortedEntryNames(home / games)) {
             if (name.ends_with(".yml")) {
-                for (const fs::path &prefix : lutrisPrefixes(home / games / name))
-                    list.add(prefix);
+                if (const auto prefix = lutrisPrefix(home / games / name, home))
+                    list.add(*prefix);
             }
         }
     }
     list.addEntriesOf(home / "Games");
-    list.addEntriesOf(home / "Games/Heroic/Prefixes");
+    // Heroic's Wine prefixes, and its Proton prefixes with the registry in pfx.
+    list.addEntriesOf(home / "Games/Heroic/Prefixes", "pfx", true);
     list.addEntriesOf(home / ".local/share/bottles/bottles");
     list.addEntriesOf(home / ".var/app/com.usebottles.bottles/data/bottles/bottles");
     list.addEntriesOf(home / ".PlayOnLinux/wineprefix");
@@ -195,24 +235,61 @@ std::vector<std::string> WinePrefixCandidates(const std::string &home,
     return list.take();
 }
 
+namespace {
+
+bool holdsPlayerFile(const std::string &folder)
+{
+    std::error_code error;
+    return fs::is_regular_file(fs::path(folder) / "kvxplr.sav", error);
+}
+
+std::string folderIn(WineRegistryCache &cache, const std::string &prefix)
+{
+    const auto paths = cache.gameAppPaths(prefix + "/system.reg");
+    return paths ? MapGameAppPaths(prefix, *paths) : std::string();
+}
+
+} // namespace
+
+WinePrefixSearch::WinePrefixSearch(std::string cacheFile) : m_cacheFile(std::move(cacheFile)) {}
+
 std::string WinePrefixSearch::gameFolder(const std::string &home, const std::string &winePrefix)
 {
     try {
+        WineRegistryCache cache(m_cacheFile);
+        std::string folder;
         if (m_last && m_last->home == home && m_last->winePrefix == winePrefix) {
-            std::string folder = GameFolderFromWinePrefix(m_last->prefix);
-            if (!folder.empty())
-                return folder;
+            folder = folderIn(cache, m_last->prefix);
+            if (m_last->holdsPlayerFile && !holdsPlayerFile(folder))
+                folder.clear();
         }
-        m_last.reset();
-        for (const std::string &prefix : WinePrefixCandidates(home, winePrefix)) {
-            std::string folder = GameFolderFromWinePrefix(prefix);
-            if (!folder.empty()) {
-                m_last = Answer{home, winePrefix, prefix};
-                return folder;
-            }
-        }
+        if (folder.empty())
+            folder = search(cache, home, winePrefix);
+        cache.save();
+        return folder;
     } catch (const std::exception &) {
         // Out of memory: the next source is asked.
     }
     return {};
+}
+
+std::string WinePrefixSearch::search(WineRegistryCache &cache, const std::string &home,
+                                     const std::string &winePrefix)
+{
+    m_last.reset();
+    std::string firstFolder;
+    for (const std::string &prefix : WinePrefixCandidates(home, winePrefix)) {
+        std::string folder = folderIn(cache, prefix);
+        if (folder.empty())
+            continue;
+        if (holdsPlayerFile(folder)) {
+            m_last = Answer{home, winePrefix, prefix, true};
+            return folder;
+        }
+        if (firstFolder.empty()) {
+            m_last = Answer{home, winePrefix, prefix, false};
+            firstFolder = std::move(folder);
+        }
+    }
+    return firstFolder;
 }

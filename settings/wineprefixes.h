@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class WineRegistryCache;
+
 // Where Wine prefixes live on a Linux desktop: Wine's own, and those that the
 // game launchers (Steam's Proton, Lutris, Heroic, Bottles, PlayOnLinux) keep,
 // one per game. The game may be registered in any of them.
@@ -13,12 +15,15 @@
 // order in which they are searched:
 //  1. winePrefix;  2. home/.wine;
 //  3. steamapps/compatdata/*/pfx of every Steam library: the libraries in
-//     home/.steam/steam, home/.local/share/Steam and Flatpak's
-//     home/.var/app/com.valvesoftware.Steam/.local/share/Steam, each followed
-//     by the "path" entries of its steamapps/libraryfolders.vdf;
-//  4. Lutris: the "prefix:" lines of home/.config/lutris/games/*.yml and
-//     home/.local/share/lutris/games/*.yml, then the folders of home/Games;
-//  5. Heroic: home/Games/Heroic/Prefixes/*;
+//     home/.steam/steam, home/.local/share/Steam, Flatpak's
+//     home/.var/app/com.valvesoftware.Steam/.local/share/Steam and Snap's
+//     home/snap/steam/common/.local/share/Steam, each followed by the "path"
+//     entries of its steamapps/libraryfolders.vdf;
+//  4. Lutris: the game's prefix (game: prefix:, a leading ~ for the home) of
+//     home/.config/lutris/games/*.yml and home/.local/share/lutris/games/*.yml,
+//     then the folders of home/Games;
+//  5. Heroic: home/Games/Heroic/Prefixes/* and, for its Proton prefixes,
+//     home/Games/Heroic/Prefixes/*/pfx;
 //  6. Bottles: home/.local/share/bottles/bottles/* and Flatpak's
 //     home/.var/app/com.usebottles.bottles/data/bottles/bottles/*;
 //  7. PlayOnLinux: home/.PlayOnLinux/wineprefix/*.
@@ -29,16 +34,24 @@
 std::vector<std::string> WinePrefixCandidates(const std::string &home,
                                               const std::string &winePrefix);
 
-// Finds the game's folder in the first of those prefixes whose registry holds
-// the game's entry. The start-up asks twice in a row, and a Steam user may
-// have a hundred prefixes, so the prefix that answered is remembered: the
-// next ask (for the same home and WINEPREFIX) reads only that prefix's
-// registry again, from the file, and searches anew only when it no longer
-// answers. A search that found nothing is not remembered, so a game
-// registered meanwhile is found on the next ask.
+// Finds the game's folder: the first, in the order of the prefixes, of the
+// folders their registries name that holds the player file kvxplr.sav; when
+// none does, the first folder named (so a failure names a real place). An
+// entry left behind by a game moved or removed since thus never hides the
+// live one.
+//
+// What each registry file holds is kept in the cache file, when one is
+// given, so that unchanged files are not read again at the next start.
+// The start-up asks twice in a row: the prefix that answered is remembered,
+// and the next ask (for the same home and WINEPREFIX) looks at that prefix
+// only, searching anew when it no longer answers as before. A search that
+// found nothing is not remembered, so a game registered meanwhile is found
+// on the next ask.
 class WinePrefixSearch
 {
 public:
+    explicit WinePrefixSearch(std::string cacheFile = {});
+
     // The game's folder, or the empty text. Never throws.
     std::string gameFolder(const std::string &home, const std::string &winePrefix);
 
@@ -48,6 +61,11 @@ private:
         std::string home;
         std::string winePrefix;
         std::string prefix;
+        bool holdsPlayerFile = false;
     };
+    std::string search(WineRegistryCache &cache, const std::string &home,
+                       const std::string &winePrefix);
+
+    std::string m_cacheFile;
     std::optional<Answer> m_last;
 };

@@ -3,6 +3,7 @@
 
 #include "asciitext.h"
 #include "codepage.h"
+#include "fileio.h"
 #include "systemservices.h"
 
 #include <algorithm>
@@ -342,43 +343,34 @@ std::optional<std::string> FindWineRegistryString(const std::vector<WineRegistry
     return found;
 }
 
-std::string ReadRegularFile(const std::string &path, std::uintmax_t maxSize)
-{
-    std::error_code error;
-    if (!fs::is_regular_file(path, error))
-        return {};
-    // One read of the whole file: a prefix's system.reg is megabytes long.
-    const auto size = fs::file_size(path, error);
-    if (error)
-        return {};
-    std::string text(static_cast<std::size_t>(std::min(size, maxSize)), '\0');
-    std::ifstream in(path, std::ios::binary);
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    return text;
-}
-
 std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
                                                   std::string_view keyPath,
                                                   std::string_view valueName)
 {
-    return FindWineRegistryString(ParseWineRegistry(ReadRegularFile(regFile)), keyPath, valueName);
+    return FindWineRegistryString(
+        ParseWineRegistry(ReadRegularFile(regFile, MaxWineRegistrySize).value_or(std::string())),
+        keyPath, valueName);
 }
 
 bool WineFileMentions(const std::string &file, std::string_view text, std::size_t pieceSize)
 {
     std::error_code error;
-    if (text.empty() || pieceSize == 0 || !fs::is_regular_file(file, error))
+    if (text.empty() || pieceSize == 0 || !fs::is_regular_file(file, error) ||
+        fs::file_size(file, error) > MaxWineRegistrySize || error)
         return false;
     std::ifstream in(file, std::ios::binary);
+    std::uintmax_t left = MaxWineRegistrySize; // it may grow while it is read
     // Each piece goes after the last text.size() - 1 bytes of the one before,
     // so a match across two pieces is found too.
     const std::size_t kept = text.size() - 1;
     std::string buffer(kept + pieceSize, '\0');
     std::size_t filled = 0;
-    while (in.read(buffer.data() + filled, static_cast<std::streamsize>(pieceSize)),
-           in.gcount() > 0) {
+    while (left > 0 &&
+           (in.read(buffer.data() + filled,
+                    static_cast<std::streamsize>(std::min<std::uintmax_t>(pieceSize, left))),
+            in.gcount() > 0)) {
         filled += static_cast<std::size_t>(in.gcount());
+        left -= static_cast<std::uintmax_t>(in.gcount());
         if (holdsIgnoringCase(std::string_view(buffer).substr(0, filled), text))
             return true;
         const std::size_t carry = std::min(kept, filled);
@@ -422,36 +414,61 @@ std::string MapWineWindowsPath(const std::string &prefix, std::string_view windo
     return result;
 }
 
-std::string GameFolderFromWinePrefix(const std::string &prefix)
+std::optional<std::vector<std::string>> ReadGameAppPaths(const std::string &regFile)
 {
-    if (prefix.empty())
-        return {};
     try {
         static const std::string wow64Key = wow64View(AppPathsKey);
         static const std::string appPathsInFile = keyInFile(AppPathsKey);
-        const std::string regFile = prefix + "/system.reg";
         // Most prefixes searched do not hold the game: a look at the bytes
         // costs a tenth of a parse.
-        if (!WineFileMentions(regFile, appPathsInFile))
-            return {};
+        if (!WineFileMentions(regFile, appPathsInFile)) {
+            std::error_code error;
+            const bool readable = fs::is_regular_file(regFile, error) &&
+                                  fs::file_size(regFile, error) <= MaxWineRegistrySize && !error;
+            return readable ? std::optional(std::vector<std::string>()) : std::nullopt;
+        }
+        const auto text = ReadRegularFile(regFile, MaxWineRegistrySize);
+        if (!text)
+            return std::nullopt;
         // Only the two keys asked for keep their values, which spares
         // the start-up the values of every other key in the file.
-        const auto keys = ParseWineRegistry(ReadRegularFile(regFile), [](std::string_view path) {
+        const auto keys = ParseWineRegistry(*text, [](std::string_view path) {
             return SameIgnoringAsciiCase(path, AppPathsKey) ||
                    SameIgnoringAsciiCase(path, wow64Key);
         });
         // The 32-bit view first, as the Windows build reads it (the game's
         // installer is a 32-bit program), then the 64-bit view.
+        std::vector<std::string> paths;
         for (const std::string_view key : {std::string_view(wow64Key), AppPathsKey}) {
-            const auto value = FindWineRegistryString(keys, key, "Path");
-            if (!value || value->empty())
-                continue;
-            std::string folder = MapWineWindowsPath(prefix, *value);
+            auto value = FindWineRegistryString(keys, key, "Path");
+            if (value && !value->empty())
+                paths.push_back(std::move(*value));
+        }
+        return paths;
+    } catch (const std::exception &) {
+        // Out of memory or a file system fault: read as unreadable.
+    }
+    return std::nullopt;
+}
+
+std::string MapGameAppPaths(const std::string &prefix, const std::vector<std::string> &paths)
+{
+    try {
+        for (const std::string &path : paths) {
+            std::string folder = MapWineWindowsPath(prefix, path);
             if (!folder.empty())
                 return folder;
         }
     } catch (const std::exception &) {
-        // Out of memory or a file system fault: the next source is asked.
+        // Out of memory or a file system fault: no folder.
     }
     return {};
+}
+
+std::string GameFolderFromWinePrefix(const std::string &prefix)
+{
+    if (prefix.empty())
+        return {};
+    const auto paths = ReadGameAppPaths(prefix + "/system.reg");
+    return paths ? MapGameAppPaths(prefix, *paths) : std::string();
 }

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,10 +46,9 @@ std::optional<std::string> FindWineRegistryString(const std::vector<WineRegistry
                                                   std::string_view keyPath,
                                                   std::string_view valueName);
 
-// The text of a regular file, at most maxSize bytes of it; the empty text
-// when it is anything else (a FIFO would never end a read) or cannot be read.
-std::string ReadRegularFile(const std::string &path,
-                            std::uintmax_t maxSize = std::numeric_limits<std::uintmax_t>::max());
+// A registry file larger than this is not one Wine wrote (a fresh prefix's
+// system.reg is about 2 MB) and is passed over unread.
+inline constexpr std::uintmax_t MaxWineRegistrySize = 64 * 1024 * 1024;
 
 // The same, read from the file regFile; nothing when it cannot be read.
 std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
@@ -67,11 +65,22 @@ std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
 std::string MapWineWindowsPath(const std::string &prefix, std::string_view windowsPath);
 
 // Whether the bytes of the file hold `text` (ASCII), compared without regard
-// to the case of ASCII letters; false when the file cannot be read or is not
-// a regular file. The file is read in pieces of pieceSize bytes into one
-// buffer.
+// to the case of ASCII letters; false when the file cannot be read, is not
+// a regular file or is larger than MaxWineRegistrySize. The file is read in
+// pieces of pieceSize bytes into one buffer.
 bool WineFileMentions(const std::string &file, std::string_view text,
                       std::size_t pieceSize = 256 * 1024);
+
+// The game's App Paths "Path" values in the registry file regFile: the
+// 32-bit view's (Wow6432Node, as the Windows build reads it first), then the
+// 64-bit view's, each only when it is a non-empty plain string. Empty when
+// the file holds neither; nothing when it cannot be read. A file that does
+// not mention the entry's key is not parsed. Never throws.
+std::optional<std::vector<std::string>> ReadGameAppPaths(const std::string &regFile);
+
+// The first of those paths that maps onto this system inside the prefix
+// (MapWineWindowsPath), or the empty text. Never throws.
+std::string MapGameAppPaths(const std::string &prefix, const std::vector<std::string> &paths);
 
 // The game's folder recorded in the prefix's system.reg under its App Paths
 // entry (the 32-bit view, Wow6432Node, first, as the Windows build reads it;

@@ -12,6 +12,14 @@
 #include <set>
 #include <string>
 
+#ifdef __linux__
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 using testfiles::readText;
 using testfiles::TempDir;
@@ -547,6 +555,121 @@ TEST_CASE("an unwritable location returns false and leaves nothing behind")
         CHECK(entries(dir.path()) == unchanged);
     }
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_write);
+
+    // What is not a settings file is neither read nor written: a file over
+    // 1 MiB, and (where they exist) a FIFO and a link to an endless device,
+    // which would hang the reader or fill the memory.
+    const auto huge = dir.file("huge.cfg");
+    const std::string hugeText = "[KORVAX]\npath=big\n" + std::string(1024 * 1024, ';');
+    writeText(huge, hugeText);
+    CHECK_EQ(read(huge, "KORVAX", "path"), std::string("<default>"));
+    CHECK(!IniWriteString(huge, "KORVAX", "path", "x"));
+    CHECK(readText(huge) == hugeText);
+    writeText(huge, hugeText.substr(0, 1024 * 1024 - 2));
+    CHECK_EQ(read(huge, "KORVAX", "path"), std::string("big"));
+    CHECK(!IniWriteString(huge, "KORVAX", "path", "longer")); // would pass 1 MiB
+    CHECK(IniWriteString(huge, "KORVAX", "path", "x"));
+#ifndef _WIN32
+    const auto fifo = dir.file("fifo.cfg");
+    CHECK(::mkfifo(fifo.c_str(), 0600) == 0);
+    const auto device = dir.file("zero.cfg");
+    fs::create_symlink("/dev/zero", device);
+    for (const auto &file : {fifo, device}) {
+        CHECK_EQ(read(file, "KORVAX", "path"), std::string("<default>"));
+        CHECK(!IniWriteString(file, "KORVAX", "path", "x"));
+    }
+    CHECK(fs::is_fifo(fifo));
+    CHECK(fs::is_symlink(device));
+#endif
 }
+
+TEST_CASE("a section of 250,000 keys is read and rewritten in one pass over its lines")
+{
+    // Each lookup once walked to the section's end for every key: this
+    // took minutes.
+    TempDir dir;
+    const auto file = dir.file("ivlname.cfg");
+    std::string text = "[KORVAX]\n";
+    for (int i = 0; i < 250000; ++i)
+        text += "k=\n";
+    writeText(file, text + "path=C:\\K\n");
+    CHECK_EQ(read(file, "KORVAX", "path"), std::string("C:\\K"));
+    CHECK_EQ(read(file, "KORVAX", "other"), std::string("<default>"));
+    CHECK(IniWriteString(file, "KORVAX", "path", "D:\\K"));
+    CHECK(IniWriteString(file, "KORVAX", "other", "1"));
+    CHECK(readText(file) == text + "path=D:\\K\nother=1\n");
+}
+
+#ifdef __linux__
+namespace {
+
+// A file system of 64 KiB of its own, gone with the object; nothing when
+// this user cannot mount one.
+class SmallDisk
+{
+public:
+    SmallDisk() : m_path(m_dir.file("disk"))
+    {
+        fs::create_directory(m_path);
+        m_mounted = ::mount("tmpfs", m_path.c_str(), "tmpfs", 0, "size=64k") == 0;
+        if (!m_mounted)
+            m_reason = std::strerror(errno);
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(m_path.c_str(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    bool mounted() const { return m_mounted; }
+    const std::string &reason() const { return m_reason; }
+    std::string file(const std::string &name) const { return m_path + "/" + name; }
+
+    // Takes every free block.
+    void fill() const
+    {
+        std::ofstream filler(file("filler"), std::ios::binary);
+        const std::string block(4096, 'f');
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size())))
+            filler.flush();
+    }
+
+private:
+    TempDir m_dir;
+    std::string m_path;
+    bool m_mounted = false;
+    std::string m_reason;
+};
+
+} // namespace
+
+TEST_CASE("on a full disk a write fails and the settings file stays whole")
+{
+    const SmallDisk disk;
+    if (!disk.mounted()) {
+        skip("full disk: no small file system could be mounted (" + disk.reason() + ")");
+        return;
+    }
+    // Just under a page: a longer value needs a block the disk does not have.
+    const std::string before = "[KORVAX]\r\npath=old\r\n; " + std::string(4000, 'c') + "\r\n";
+    const std::string longer(200, 'L');
+    const auto file = disk.file("ivlname.cfg");
+    // A name so long that no temporary name fits beside it: written in place.
+    const auto inPlace = disk.file(std::string(250, 'n') + ".cfg");
+    writeText(file, before);
+    writeText(inPlace, before);
+    disk.fill();
+    for (const auto &target : {file, inPlace}) {
+        CHECK(!IniWriteString(target, "KORVAX", "path", longer));
+        CHECK(readText(target) == before);
+    }
+    // In place, a shorter file needs no new block: written, shortened last.
+    CHECK(IniWriteString(inPlace, "KORVAX", "path", "n"));
+    CHECK(readText(inPlace) == std::string(before).replace(15, 3, "n"));
+    CHECK_EQ(entries(disk.file("")).size(), std::size_t{3});
+}
+#endif
 
 CHECK_MAIN

@@ -8,6 +8,10 @@
 
 #include <algorithm>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace testfiles;
 using PlayerLayout::MacroAt;
 using PlayerLayout::NameAt;
@@ -147,7 +151,7 @@ TEST_CASE("an empty name writes two zero bytes and reads back empty")
     CHECK_EQ(*PlayerFileReader(f.path).ReadPlayerName(2), std::u16string());
 }
 
-TEST_CASE("a name is read to its first zero byte with no length bound")
+TEST_CASE("a name is read to its first zero byte, never past the slot's name area")
 {
     SampleFolder f;
     Bytes bytes = f.original;
@@ -163,6 +167,16 @@ TEST_CASE("a name is read to its first zero byte with no length bound")
     bytes[220] = 0;
     writeAll(f.path, bytes);
     CHECK_EQ(*PlayerFileReader(f.path).ReadPlayerName(0), std::u16string(200, u'x'));
+
+    // Without a zero byte a name ends where the slot's macros begin.
+    std::fill(bytes.begin(), bytes.end(), 'y');
+    writeAll(f.path, bytes);
+    const PlayerFileReader reader(f.path);
+    CHECK_EQ(*reader.ReadPlayerName(0), std::u16string(8400, u'y'));
+    CHECK_EQ(*reader.ReadPlayerName(3), std::u16string(8400, u'y'));
+    bytes.resize(NameAt(3) + 100);
+    writeAll(f.path, bytes);
+    CHECK_EQ(*PlayerFileReader(f.path).ReadPlayerName(3), std::u16string(100, u'y'));
 }
 
 TEST_CASE("a two-letter macro fills the rest of its field with zero bytes")
@@ -331,6 +345,24 @@ TEST_CASE("failures name the file and the system's reason")
     // A folder in the file's place.
     std::filesystem::create_directory(missing);
     CHECK_THROWS(PlayerFileReader(missing).ReadPlayerName(0), PlayerFileError);
+#ifndef _WIN32
+    // A FIFO is refused at once, for reading and for writing, instead of
+    // waiting for a writer or a reader that never comes.
+    std::filesystem::remove(missing);
+    CHECK(::mkfifo(missing.c_str(), 0600) == 0);
+    for (const bool writing : {false, true}) {
+        try {
+            if (writing)
+                PlayerFileWriter writer(missing);
+            else
+                PlayerFileReader reader(missing);
+            check::fail(__FILE__, __LINE__, "opening a FIFO did not fail");
+        } catch (const PlayerFileError &e) {
+            CHECK_EQ(e.path(), missing);
+            CHECK_EQ(e.reason(), std::string("not a regular file (a FIFO)"));
+        }
+    }
+#endif
 }
 
 TEST_CASE("random operations on random files touch only the written fields")

@@ -3,9 +3,11 @@
 // home holding prefixes of each, with links, faults and an extra Steam
 // library outside the home.
 #include "check.h"
+#include "prefixcache.h"
 #include "testfiles.h"
 #include "wineprefixes.h"
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
@@ -58,11 +60,19 @@ public:
                       "/.local/share/Steam\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + d +
                       "/disk/SteamLibrary\"\n\t\t\"label\"\t\t\"\"\n\t}\n}\n");
         fs::create_directories(steam + "/compatdata/7/no-pfx");
-        writeFile(h + "/.config/lutris/games/a-game.yml",
-                  "game:\n  exe: x.exe\n  prefix: " + h + "/Games/zz-lutris\n");
-        writeFile(h + "/.config/lutris/games/b-game.yml",
-                  "game:\n  prefix: '" + d + "/lutris-b'\n");
-        writeFile(h + "/.local/share/lutris/games/c.yml", "game:\n  prefix: relative/pfx\n");
+        // Lutris' files as its YAML library writes them, and as users edit
+        // them: ~ for the home and a comment, a doubled quote inside single
+        // quotes, a \x escape, a long name folded onto the next line.
+        const std::string lutris = h + "/.config/lutris/games/";
+        writeFile(lutris + "a-game.yml",
+                  "game:\n  exe: x.exe\n  prefix: ~/Games/zz-lutris # moved here\n");
+        writeFile(lutris + "b-game.yml", "game:\n  prefix: '" + d + "/lutris-b''s'\n");
+        writeFile(lutris + "c-game.yml", "game:\n  prefix: \"" + d + "/lutris-\\xF6\"\n");
+        writeFile(lutris + "d-game.yml",
+                  "game:\n  prefix: \"" + d + "/lutris with a\n    long name\"\nsystem: {}\n");
+        writeFile(lutris + "e-broken.yml", "game: [prefix: \n");
+        writeFile(h + "/.local/share/lutris/games/c.yml",
+                  "game:\n  prefix: relative/pfx\nsystem:\n  prefix: " + d + "/wineprefix\n");
         writeFile(h + "/Games/notes.txt", "");
         m_prefixes = {d + "/wineprefix",
                       h + "/.wine",
@@ -71,11 +81,15 @@ public:
                       d + "/disk/SteamLibrary/steamapps/compatdata/300/pfx",
                       h + "/.var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/"
                           "compatdata/400/pfx",
+                      h + "/snap/steam/common/.local/share/Steam/steamapps/compatdata/500/pfx",
                       h + "/Games/zz-lutris",
-                      d + "/lutris-b",
+                      d + "/lutris-b's",
+                      d + "/lutris-\xC3\xB6",
+                      d + "/lutris with a long name",
                       h + "/Games/aa",
                       h + "/Games/Heroic/Prefixes/fifo",
                       h + "/Games/Heroic/Prefixes/folder",
+                      h + "/Games/Heroic/Prefixes/proton/pfx",
                       h + "/.local/share/bottles/bottles/bottle",
                       h + "/.var/app/com.usebottles.bottles/data/bottles/bottles/flat",
                       h + "/.PlayOnLinux/wineprefix/pol"};
@@ -95,6 +109,7 @@ public:
     }
 
     std::string home() const { return m_dir.path() + "/home"; }
+    std::string cacheFile() const { return m_dir.path() + "/cache/korvax-editor/registries"; }
     const std::string &winePrefix() const { return m_prefixes.front(); }
     const std::vector<std::string> &prefixes() const { return m_prefixes; }
 
@@ -114,14 +129,34 @@ TEST_CASE("every launcher's prefixes are searched in order, each once, the first
     CHECK_EQ(WinePrefixSearch().gameFolder(made.home(), made.winePrefix()), std::string());
 
     // Registered from the last place to the first: each time the newly
-    // registered prefix is the first that holds the entry, and is found.
+    // registered prefix is the first that holds the entry, and is found, by
+    // a search that remembers what it read as by one that does not.
+    const std::string cache = made.cacheFile();
     const auto &prefixes = made.prefixes();
     for (auto prefix = prefixes.rbegin(); prefix != prefixes.rend(); ++prefix) {
         if (fs::is_regular_file(*prefix + "/system.reg")) {
             testfiles::writeText(*prefix + "/system.reg", Entry);
             CHECK_EQ(WinePrefixSearch().gameFolder(made.home(), made.winePrefix()),
                      folderOf(*prefix));
+            CHECK_EQ(WinePrefixSearch(cache).gameFolder(made.home(), made.winePrefix()),
+                     folderOf(*prefix));
         }
+    }
+    // Entries left behind by a game moved away: the first prefix whose
+    // folder holds the player file wins, and only without one the first.
+    const std::string bottle = made.home() + "/.local/share/bottles/bottles/bottle";
+    const std::string wine = made.home() + "/.wine";
+    for (const auto &[live, expected] : {std::pair{bottle, bottle}, {wine, wine}, {"", ""}}) {
+        for (const std::string &prefix : {bottle, wine}) {
+            fs::create_directories(folderOf(prefix));
+            if (prefix == live)
+                testfiles::writeText(folderOf(prefix) + "/kvxplr.sav", "");
+            else
+                fs::remove(folderOf(prefix) + "/kvxplr.sav");
+        }
+        const std::string found = folderOf(expected.empty() ? made.winePrefix() : expected);
+        CHECK_EQ(WinePrefixSearch().gameFolder(made.home(), made.winePrefix()), found);
+        CHECK_EQ(WinePrefixSearch(cache).gameFolder(made.home(), made.winePrefix()), found);
     }
     // A file that names the key but cannot be parsed is passed over.
     testfiles::writeText(made.winePrefix() + "/system.reg", "REGEDIT4\n" + Entry);
@@ -154,6 +189,52 @@ TEST_CASE("a second ask reads again only the prefix that answered")
     CHECK_EQ(search.gameFolder(made.home(), ""), folderOf(wine));
     testfiles::writeText(made.winePrefix() + "/system.reg", Entry);
     CHECK_EQ(search.gameFolder(made.home(), made.winePrefix()), folderOf(made.winePrefix()));
+}
+
+TEST_CASE("what each registry held is remembered while the file is unchanged")
+{
+    const MadeUpHome made;
+    const std::string cache = made.cacheFile();
+    const std::string bottle = made.home() + "/.local/share/bottles/bottles/bottle";
+    const std::string reg = bottle + "/system.reg";
+    testfiles::writeText(reg, Entry);
+    CHECK_EQ(WinePrefixSearch(cache).gameFolder(made.home(), ""), folderOf(bottle));
+    CHECK(testfiles::readText(cache).find(reg) != std::string::npos);
+
+    // Another entry of the same size under the same time: taken for the
+    // same file, not opened again. Any change of its time reads it anew.
+    const auto time = fs::last_write_time(reg);
+    std::string moved = Entry;
+    moved.replace(moved.find("KORVAX"), 6, "MOVED!");
+    testfiles::writeText(reg, moved);
+    fs::last_write_time(reg, time);
+    CHECK_EQ(WinePrefixSearch(cache).gameFolder(made.home(), ""), folderOf(bottle));
+    fs::last_write_time(reg, time + std::chrono::nanoseconds(1));
+    const std::string movedFolder = fs::canonical(bottle + "/drive_c").string() + "/MOVED!";
+    CHECK_EQ(WinePrefixSearch(cache).gameFolder(made.home(), ""), movedFolder);
+
+    // A damaged, foreign or unreadable cache is ignored, and written anew
+    // where it can be.
+    const std::string header = testfiles::readText(cache).substr(0, 20);
+    const std::string whole = testfiles::readText(cache);
+    for (const std::string &damaged :
+         {whole.substr(0, whole.size() - 3), whole + "x\t1", std::string("garbage\n"),
+          std::string("\0\xFF", 2), whole.substr(0, whole.find('\t')) + "\t1\t2\t3\t4\t1\t%zz\n"}) {
+        testfiles::writeText(cache, damaged);
+        CHECK_EQ(WinePrefixSearch(cache).gameFolder(made.home(), ""), movedFolder);
+        CHECK_EQ(testfiles::readText(cache).substr(0, 20), header);
+    }
+    fs::remove(cache);
+    fs::create_directory(cache);
+    CHECK_EQ(WinePrefixSearch(cache).gameFolder(made.home(), ""), movedFolder);
+    CHECK_EQ(WinePrefixSearch(made.home() + "/.wine/system.reg/x").gameFolder(made.home(), ""),
+             movedFolder);
+
+    CHECK_EQ(WineRegistryCacheFile("/c", "/h"),
+             std::string("/c/korvax-editor/wine-registries.cache"));
+    CHECK_EQ(WineRegistryCacheFile("c", "/h"),
+             std::string("/h/.cache/korvax-editor/wine-registries.cache"));
+    CHECK_EQ(WineRegistryCacheFile("", ""), std::string());
 }
 
 CHECK_MAIN

@@ -250,6 +250,16 @@ TEST_CASE("files that are missing, foreign or broken give nothing and never cras
     prefix.writeSystemReg(garbage);
     CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), std::string());
     CHECK_EQ(GameFolderFromWinePrefix(""), std::string());
+
+    // A file larger than any registry Wine writes is passed over, read or
+    // searched: here the entry, then a hole up to just past 64 MiB.
+    prefix.writeSystemReg(good);
+    CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), prefix.driveC() + "/Games/KORVAX");
+    fs::resize_file(prefix.path() + "/system.reg", 64 * 1024 * 1024 + 1);
+    CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), std::string());
+    CHECK(!ReadGameAppPaths(prefix.path() + "/system.reg"));
+    CHECK(!WineFileMentions(prefix.path() + "/system.reg", "App Paths"));
+    CHECK(!ReadWineRegistryString(prefix.path() + "/system.reg", AppPaths, "Path"));
 }
 
 TEST_CASE("a file's bytes are searched without regard to case, also across its pieces")

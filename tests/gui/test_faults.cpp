@@ -20,9 +20,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 #ifdef __linux__
 #include <linux/capability.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
@@ -344,31 +347,49 @@ private slots:
         }
     }
 
-    void replacedByAFolder()
+    void replacedByAFolderOrAFifo()
     {
-        // Before a selection, and before a name's submit.
-        for (const bool submit : {false, true}) {
-            init();
-            SampleGame game;
-            Form1 window;
-            QVERIFY(game.load(window));
-            const QStringList shown = captions(window);
-            const auto replace = [&] {
-                QVERIFY(QFile::remove(game.playerFile()));
-                QVERIFY(QDir().mkdir(game.playerFile()));
-            };
-            if (submit) {
-                QCOMPARE(submitName(window, QStringLiteral("Ann"), replace), Editor::StillOpen);
-            } else {
-                replace();
-                window.List1->setCurrentRow(2);
+        // Before a selection, and before a name's submit. A FIFO would keep
+        // the opening waiting for its other end: it is refused at once.
+        const auto folder = [](const QString &path) { return QDir().mkdir(path); };
+#ifndef _WIN32
+        const auto fifo = [](const QString &path) {
+            return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+        };
+        const std::pair<std::function<bool(const QString &)>, QString> kinds[] = {
+            {folder, reason(Failure::IsFolder)},
+            { fifo,
+              QStringLiteral("not a regular file (a FIFO)") }};
+#else
+        const std::pair<std::function<bool(const QString &)>, QString> kinds[] = {
+            {folder, reason(Failure::IsFolder)}};
+#endif
+        for (const auto &[make, why] : kinds) {
+            for (const bool submit : {false, true}) {
+                init();
+                SampleGame game;
+                Form1 window;
+                QVERIFY(game.load(window));
+                const QStringList shown = captions(window);
+                const auto replace = [&] {
+                    QVERIFY(QFile::remove(game.playerFile()));
+                    QVERIFY(make(game.playerFile()));
+                };
+                if (submit) {
+                    QCOMPARE(submitName(window, QStringLiteral("Ann"), replace), Editor::StillOpen);
+                } else {
+                    replace();
+                    window.List1->setCurrentRow(2);
+                }
+                expectOneFailure(game.playerFile(), why);
+                QCOMPARE(captions(window), shown);
+                const QFileInfo left(game.playerFile());
+                QVERIFY(left.exists() && !left.isFile());
+                if (left.isDir())
+                    QVERIFY(QDir(game.playerFile())
+                                .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                         QDir::System));
             }
-            expectOneFailure(game.playerFile(), reason(Failure::IsFolder));
-            QCOMPARE(captions(window), shown);
-            QVERIFY(QFileInfo(game.playerFile()).isDir());
-            QVERIFY(QDir(game.playerFile())
-                        .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                 QDir::System));
         }
     }
 
@@ -586,6 +607,13 @@ private slots:
         QTest::newRow("settings file is a folder") << QStringLiteral("folder");
         QTest::newRow("settings file read-only") << QStringLiteral("read-only file");
         QTest::newRow("editor folder read-only") << QStringLiteral("read-only folder");
+#ifndef _WIN32
+        // Not settings files at all: neither read (no wait for the FIFO's
+        // writer, no memory filled from the device) nor written.
+        QTest::newRow("settings file is a FIFO") << QStringLiteral("fifo");
+        QTest::newRow("settings file links to /dev/zero") << QStringLiteral("device");
+        QTest::newRow("settings file over 1 MiB") << QStringLiteral("huge");
+#endif
     }
 
     void settingsFileUnwritableUsesTheAnswerForThisRun()
@@ -594,8 +622,12 @@ private slots:
         Installation install;
         const std::string folder = install.addGame(QStringLiteral("KORVAX"));
         const QByteArray content("[KORVAX]\r\npath=\r\n");
+        const QByteArray huge = content + QByteArray(1024 * 1024, ';');
+        const bool notASettingsFile = how == QStringLiteral("fifo") ||
+                                      how == QStringLiteral("device") ||
+                                      how == QStringLiteral("huge");
         AsOrdinaryUser ordinary;
-        if (how != QStringLiteral("folder") &&
+        if (how != QStringLiteral("folder") && !notASettingsFile &&
             !AsOrdinaryUser::permissionsHold(install.editorFolder))
             QSKIP("Permission bits cannot refuse a write here (privileged user whose "
                   "CAP_DAC_OVERRIDE cannot be dropped)");
@@ -604,6 +636,14 @@ private slots:
         } else if (how == QStringLiteral("read-only file")) {
             QVERIFY(writeBytes(install.settingsFile, content));
             QVERIFY(QFile::setPermissions(install.settingsFile, QFile::ReadOwner));
+#ifndef _WIN32
+        } else if (how == QStringLiteral("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(install.settingsFile).constData(), 0600), 0);
+        } else if (how == QStringLiteral("device")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), install.settingsFile));
+        } else if (how == QStringLiteral("huge")) {
+            QVERIFY(writeBytes(install.settingsFile, huge));
+#endif
         } else {
             QVERIFY(
                 QFile::setPermissions(install.editorFolder, QFile::ReadOwner | QFile::ExeOwner));
@@ -619,14 +659,22 @@ private slots:
         QCOMPARE(services.dialogs, 1);
         QCOMPARE(GameFolder, folder);
         QCOMPARE(names(window).at(0), QStringLiteral("Maximilian Vogt"));
+        const QFileInfo settings(install.settingsFile);
         if (how == QStringLiteral("read-only file"))
             QCOMPARE(readBytes(install.settingsFile), content);
+        else if (how == QStringLiteral("huge"))
+            QVERIFY(readBytes(install.settingsFile) == huge);
         else if (how == QStringLiteral("folder"))
-            QVERIFY(QFileInfo(install.settingsFile).isDir());
+            QVERIFY(settings.isDir());
+        else if (how == QStringLiteral("fifo") || how == QStringLiteral("device"))
+            QVERIFY(settings.exists() && !settings.isFile() && !settings.isDir());
         else
-            QVERIFY(!QFileInfo::exists(install.settingsFile));
+            QVERIFY(!settings.exists());
+        // The file or the link itself is listed, and no temporary beside it.
+        const bool fileLeft = how == QStringLiteral("read-only file") ||
+                              how == QStringLiteral("huge") || how == QStringLiteral("device");
         QCOMPARE(QDir(install.editorFolder).entryList(QDir::Files | QDir::Hidden).size(),
-                 how == QStringLiteral("read-only file") ? 1 : 0); // no temporary left
+                 fileLeft ? 1 : 0);
     }
 
     // --- unusual game folders ----------------------------------------------
