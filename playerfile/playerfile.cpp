@@ -68,7 +68,7 @@ void PlayerFileWriter::WritePlayerName(std::int16_t slot, std::u16string_view te
 {
     if (!IsSlot(slot))
         return;
-    std::string bytes = EncodeText(text.substr(0, NameMaxLength));
+    std::string bytes = EncodePlayerText(text.substr(0, NameMaxLength));
     bytes.append(2, '\0');
     writeRange(NameAt(slot), bytes);
 }
@@ -79,8 +79,13 @@ void PlayerFileWriter::WritePlayerMacros(std::int16_t slot, const MacroTexts &te
         return;
     std::string bytes;
     bytes.reserve(MacroFieldSize * MacroCount);
-    for (const auto &text : texts)
-        bytes += EncodeText(PadMacro(text.substr(0, MacroMaxLength)));
+    for (const auto &text : texts) {
+        // The zero bytes that fill the field are added after the check, which
+        // refuses a zero character in the text itself.
+        const std::string field = EncodePlayerText(text.substr(0, MacroMaxLength));
+        bytes += field;
+        bytes.append(MacroFieldSize - field.size(), '\0');
+    }
     writeRange(MacroAt(slot, 0), bytes);
 }
 

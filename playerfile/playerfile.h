@@ -66,8 +66,9 @@ private:
 // An opening of the player file for writing: the existing file, never
 // created, truncated or lengthened. Each write is one positioned write of
 // the whole field range, flushed to disk before it returns. A text that the
-// code page cannot hold, or a field reaching past the end of the file, is
-// refused before any byte is written.
+// code page cannot hold or that holds a control character (below U+0020), or
+// a field reaching past the end of the file, is refused before any byte is
+// written.
 class PlayerFileWriter
 {
 public:

@@ -348,7 +348,7 @@ TEST_CASE("random operations on random files touch only the written fields")
             std::u16string text;
             const std::size_t length = random() % 50;
             for (std::size_t i = 0; i < length; ++i)
-                text.push_back(CharacterForByte(static_cast<unsigned char>(1 + random() % 255)));
+                text.push_back(CharacterForByte(static_cast<unsigned char>(32 + random() % 224)));
             if (random() % 2) {
                 PlayerFileWriter(path).WritePlayerName(slot, text);
                 if (PlayerLayout::IsSlot(slot)) {
