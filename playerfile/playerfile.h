@@ -74,9 +74,11 @@ class PlayerFileWriter
 public:
     explicit PlayerFileWriter(const std::string &path);
 
-    // Writes at most 15 characters and two zero bytes.
+    // Writes at most 15 characters and two zero bytes. A cut never splits a
+    // surrogate pair.
     void WritePlayerName(std::int16_t slot, std::u16string_view text);
-    // Writes the ten 40-byte fields; a text over 40 characters is cut at 40.
+    // Writes the ten 40-byte fields; a text over 40 characters is cut at 40,
+    // as the name is at 15.
     void WritePlayerMacros(std::int16_t slot, const MacroTexts &texts);
 
 private:

@@ -34,6 +34,8 @@ void Paste(QLineEdit *box, const QString &text)
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
 }
 
+const QString Emoji = QStringLiteral("😀"); // two UTF-16 units
+
 } // namespace
 
 class TestEditors : public QObject
@@ -85,6 +87,14 @@ private slots:
             box->paste();
             QCOMPARE(box->text(), QString(15, u'p'));
             QCOMPARE(box->cursorPosition(), 15);
+            // A character of two units is never cut in half: it goes whole.
+            box->setText(QString(14, u'n'));
+            Paste(box, Emoji);
+            QCOMPARE(box->text(), QString(14, u'n'));
+            QCOMPARE(box->cursorPosition(), 14);
+            box->setCursorPosition(13);
+            Paste(box, Emoji);
+            QCOMPARE(box->text(), QString(13, u'n') + Emoji);
         }));
     }
 
@@ -326,6 +336,11 @@ private slots:
             editor->txtmacro[2]->clear();
             editor->txtmacro[2]->paste();
             QCOMPARE(editor->txtmacro[2]->text(), QString(40, u'm'));
+            // Full but for one unit: a character of two does not fit.
+            editor->txtmacro[2]->setText(QString(39, u'm'));
+            Paste(editor->txtmacro[2], Emoji + QStringLiteral("tail"));
+            QCOMPARE(editor->txtmacro[2]->text(), QString(39, u'm'));
+            QCOMPARE(editor->txtmacro[2]->cursorPosition(), 39);
         }));
     }
 
