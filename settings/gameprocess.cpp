@@ -121,9 +121,9 @@ std::optional<std::string> FirstField(int folder, const std::string &file, char 
         const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
         if (got < 0)
             return std::nullopt;
-        const std::string_view read(chunk, static_cast<std::size_t>(got));
-        const auto stop = read.find(end);
-        field += read.substr(0, stop);
+        const std::string_view piece(chunk, static_cast<std::size_t>(got));
+        const auto stop = piece.find(end);
+        field += piece.substr(0, stop);
         if (got == 0 || stop != std::string_view::npos)
             break;
     }
