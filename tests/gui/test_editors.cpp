@@ -244,51 +244,56 @@ private slots:
         QCOMPARE(g.window.List1->item(2)->text(), QStringLiteral("Renée Strauß"));
     }
 
-    // Texts the file cannot hold, pasted into a box, and how the refusal
-    // names the character: shown with its code, or by its code alone.
+    // Texts the file cannot hold, pasted into the name box or the last macro
+    // box, and how the refusal names the character: shown with its code, or
+    // by its code alone.
     void refusedTexts_data()
     {
+        QTest::addColumn<bool>("macro");
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("named");
-        QTest::newRow("outside the code page")
-            << QStringLiteral("Ōtani") << QStringLiteral("character Ō (U+014C) cannot");
-        QTest::newRow("a tab") << QStringLiteral("Ann\tLee")
-                               << QStringLiteral("character U+0009 cannot");
-        QTest::newRow("an escape")
-            << QStringLiteral("\x1B[1m") << QStringLiteral("character U+001B cannot");
-        QTest::newRow("a NUL, which would hide the rest")
-            << QStringLiteral("Ann") + QChar(u'\0') + QStringLiteral("Lee")
+        QTest::newRow("name outside the code page")
+            << false << QStringLiteral("Ōtani") << QStringLiteral("character Ō (U+014C) cannot");
+        QTest::newRow("macro outside the code page")
+            << true << QStringLiteral("snow ☃") << QStringLiteral("character ☃ (U+2603) cannot");
+        QTest::newRow("name with a tab")
+            << false << QStringLiteral("Ann\tLee") << QStringLiteral("character U+0009 cannot");
+        QTest::newRow("macro with an escape")
+            << true << QStringLiteral("\x1B[1m") << QStringLiteral("character U+001B cannot");
+        QTest::newRow("name with a NUL, which would hide the rest")
+            << false << QStringLiteral("Ann") + QChar(u'\0') + QStringLiteral("Lee")
             << QStringLiteral("character U+0000 cannot");
-        QTest::newRow("the first of two is named")
-            << QStringLiteral("\x01Ō") << QStringLiteral("character U+0001 cannot");
+        QTest::newRow("macro with a NUL, then a character outside: the first is named")
+            << true << QStringLiteral("hi") + QChar(u'\0') + QStringLiteral("Ō")
+            << QStringLiteral("character U+0000 cannot");
     }
 
     void refusedTexts()
     {
+        QFETCH(bool, macro);
         QFETCH(QString, pasted);
         QFETCH(QString, named);
         OpenGame g(0);
-        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
-            auto *editor = qobject_cast<frmname *>(d);
-            editor->txtname->clear();
-            Paste(editor->txtname, pasted);
+        QVERIFY(RunModal(macro ? g.window.Command2 : g.window.Command1, [&](QDialog *d) {
+            QLineEdit *box = nullptr;
+            QAbstractButton *submit = nullptr;
+            if (auto *names = qobject_cast<frmname *>(d)) {
+                box = names->txtname;
+                submit = names->cmdsave;
+            } else {
+                // The last macro: the nine before it are not written either.
+                auto *macros = qobject_cast<Form2 *>(d);
+                macros->txtmacro[0]->setText(QStringLiteral("fine"));
+                box = macros->txtmacro[9];
+                submit = macros->cmdsave;
+            }
+            box->clear();
+            Paste(box, pasted);
             const auto message = AnswerNextMessageBox();
-            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+            QTest::mouseClick(submit, Qt::LeftButton);
             QVERIFY2(message->contains(named), qPrintable(*message));
-            QVERIFY(editor->isVisible());
-            QCOMPARE(editor->txtname->text(), pasted);
-        }));
-        // The same text as the last macro: the nine before it are not written
-        // either.
-        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
-            auto *editor = qobject_cast<Form2 *>(d);
-            editor->txtmacro[0]->setText(QStringLiteral("fine"));
-            editor->txtmacro[9]->clear();
-            Paste(editor->txtmacro[9], pasted);
-            const auto message = AnswerNextMessageBox();
-            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
-            QVERIFY2(message->contains(named), qPrintable(*message));
-            QVERIFY(editor->isVisible());
+            QVERIFY(d->isVisible());
+            QCOMPARE(box->text(), pasted);
         }));
         QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
     }
