@@ -94,19 +94,31 @@ char32_t CodePointAt(std::u16string_view text, std::size_t i)
     return c;
 }
 
-} // namespace
-
-std::string EncodeText(std::u16string_view text)
+// The bytes of a text whose characters all lie at or above `lowest` and
+// have a byte; the first that does not is refused.
+std::string Encode(std::u16string_view text, char16_t lowest)
 {
     std::string bytes;
     bytes.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto b = ByteForCharacter(text[i]);
+        const auto b = text[i] < lowest ? std::nullopt : ByteForCharacter(text[i]);
         if (!b)
             throw UnencodableCharacterError(CodePointAt(text, i));
         bytes.push_back(static_cast<char>(*b));
     }
     return bytes;
+}
+
+} // namespace
+
+std::string EncodeText(std::u16string_view text)
+{
+    return Encode(text, 0);
+}
+
+std::string EncodePlayerText(std::u16string_view text)
+{
+    return Encode(text, u' ');
 }
 
 std::u16string DecodeBytes(std::string_view bytes)
@@ -118,15 +130,19 @@ std::u16string DecodeBytes(std::string_view bytes)
     return text;
 }
 
+bool IsShowableCharacter(char32_t c)
+{
+    // A control or a lone surrogate would print as garbage, or not at all.
+    return c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && !(c >= 0xD800 && c < 0xE000) &&
+           c <= 0x10FFFF;
+}
+
 std::string DescribeCharacter(char32_t c)
 {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
     std::string description = code;
-    // Show the character itself (as UTF-8) unless it is a control or a lone
-    // surrogate, which would print as garbage.
-    if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && !(c >= 0xD800 && c < 0xE000) &&
-        c <= 0x10FFFF) {
+    if (IsShowableCharacter(c)) {
         description += " '";
         AppendUtf8(description, c);
         description += "'";

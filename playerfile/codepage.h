@@ -36,9 +36,20 @@ std::optional<unsigned char> ByteForCharacter(char16_t c);
 // character without a byte, before anything else happens.
 std::string EncodeText(std::u16string_view text);
 
+// Converts a name or macro as the player file keeps it: as EncodeText, but a
+// control character below U+0020 is refused too. The file's texts hold the
+// characters 32 to 255 of the character map; a pasted tab or escape would
+// reach the game as it is, and a NUL would end a name early.
+std::string EncodePlayerText(std::u16string_view text);
+
 std::u16string DecodeBytes(std::string_view bytes);
 
-// "U+00E9 'é'" style description for messages.
+// Whether c can be shown as itself in a message: not a control, not half of
+// a surrogate pair, not beyond U+10FFFF.
+bool IsShowableCharacter(char32_t c);
+
+// "U+00E9 'é'" style description for messages; a character that cannot be
+// shown is named by its code alone.
 std::string DescribeCharacter(char32_t c);
 
 // Appends the UTF-8 bytes of code point c (up to U+10FFFF) to text.

@@ -55,11 +55,26 @@ std::optional<MacroTexts> PlayerFileReader::ReadPlayerMacros(std::int16_t slot) 
 
 PlayerFileWriter::PlayerFileWriter(const std::string &path) : m_file(path, RawFile::Mode::Write) {}
 
+namespace {
+
+// The text's first `limit` characters, one fewer when the cut would fall
+// between the two halves of a surrogate pair.
+std::u16string_view Cut(std::u16string_view text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    const bool inPair = text[limit] >= 0xDC00 && text[limit] < 0xE000 &&
+                        text[limit - 1] >= 0xD800 && text[limit - 1] < 0xDC00;
+    return text.substr(0, inPair ? limit - 1 : limit);
+}
+
+} // namespace
+
 void PlayerFileWriter::WritePlayerName(std::int16_t slot, std::u16string_view text)
 {
     if (!IsSlot(slot))
         return;
-    std::string bytes = EncodeText(text.substr(0, NameMaxLength));
+    std::string bytes = EncodePlayerText(Cut(text, NameMaxLength));
     bytes.append(2, '\0');
     writeRange(NameAt(slot), bytes);
 }
@@ -70,8 +85,13 @@ void PlayerFileWriter::WritePlayerMacros(std::int16_t slot, const MacroTexts &te
         return;
     std::string bytes;
     bytes.reserve(MacroFieldSize * MacroCount);
-    for (const auto &text : texts)
-        bytes += EncodeText(PadMacro(text.substr(0, MacroMaxLength)));
+    for (const auto &text : texts) {
+        // The zero bytes that fill the field are added after the check, which
+        // refuses a zero character in the text itself.
+        const std::string field = EncodePlayerText(Cut(text, MacroMaxLength));
+        bytes += field;
+        bytes.append(MacroFieldSize - field.size(), '\0');
+    }
     writeRange(MacroAt(slot, 0), bytes);
 }
 

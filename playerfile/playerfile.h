@@ -69,16 +69,19 @@ private:
 // An opening of the player file for writing: the existing file, never
 // created, truncated or lengthened. Each write is one positioned write of
 // the whole field range, flushed to disk before it returns. A text that the
-// code page cannot hold, or a field reaching past the end of the file, is
-// refused before any byte is written.
+// code page cannot hold or that holds a control character (below U+0020), or
+// a field reaching past the end of the file, is refused before any byte is
+// written.
 class PlayerFileWriter
 {
 public:
     explicit PlayerFileWriter(const std::string &path);
 
-    // Writes at most 15 characters and two zero bytes.
+    // Writes at most 15 characters and two zero bytes. A cut never splits a
+    // surrogate pair.
     void WritePlayerName(std::int16_t slot, std::u16string_view text);
-    // Writes the ten 40-byte fields; a text over 40 characters is cut at 40.
+    // Writes the ten 40-byte fields; a text over 40 characters is cut at 40,
+    // as the name is at 15.
     void WritePlayerMacros(std::int16_t slot, const MacroTexts &texts);
 
 private:

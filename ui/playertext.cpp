@@ -33,10 +33,15 @@ std::int16_t SelectedSlotOrFirst(const QListWidget *list)
 
 void ApplyLengthRule(QLineEdit *box, int limit)
 {
-    if (box->text().size() <= limit)
+    const QString text = box->text();
+    if (text.size() <= limit)
         return;
+    // A character beyond U+FFFF takes two units; a cut between them would
+    // leave half a character, so the cut goes before the pair.
+    const bool inPair = text.at(limit).isLowSurrogate() && text.at(limit - 1).isHighSurrogate();
+    const int kept = inPair ? limit - 1 : limit;
     // setText raises the change again; that nested pass finds the text
     // within the limit and does nothing.
-    box->setText(box->text().left(limit));
-    box->setCursorPosition(limit);
+    box->setText(text.left(kept));
+    box->setCursorPosition(kept);
 }

@@ -26,8 +26,9 @@ QString SelectedText(const QListWidget *list);
 std::int16_t SelectedSlotOrFirst(const QListWidget *list);
 
 // Holds a box to at most `limit` characters: a longer text is cut to its
-// first `limit` characters and the caret goes to the end; otherwise nothing
-// happens, the caret included. Call it on every change of the box's text.
+// first `limit` characters (one fewer when the cut would split a surrogate
+// pair) and the caret goes to the end; otherwise nothing happens, the caret
+// included. Call it on every change of the box's text.
 void ApplyLengthRule(QLineEdit *box, int limit);
 
 inline QString ToQString(const std::u16string &text)

@@ -6,12 +6,18 @@
 void ShowRefusal(QWidget *parent, const UnencodableCharacterError &error)
 {
     const char32_t code = error.character();
-    const QString character = QString::fromUcs4(&code, 1);
+    const QString number =
+        QStringLiteral("U+%1").arg(QString::number(static_cast<uint>(code), 16).toUpper(), 4, u'0');
+    // A tab, an escape or a NUL shows as nothing, so such a character is
+    // named by its code alone.
+    const QString character =
+        IsShowableCharacter(code)
+            ? QStringLiteral("%1 (%2)").arg(QString::fromUcs4(&code, 1), number)
+            : number;
     QMessageBox::warning(
         parent, QStringLiteral("Not saved"),
-        QStringLiteral("The character %1 (U+%2) cannot be stored in the player file, which "
-                       "holds only the characters of the character map.\n\nNothing was saved. "
-                       "Please replace the character and submit again.")
-            .arg(character,
-                 QString::number(static_cast<uint>(code), 16).toUpper().rightJustified(4, u'0')));
+        QStringLiteral("The character %1 cannot be stored in the player file, which holds only "
+                       "the characters of the character map.\n\nNothing was saved. Please "
+                       "replace the character and submit again.")
+            .arg(character));
 }

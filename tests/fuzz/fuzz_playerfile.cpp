@@ -7,6 +7,7 @@
 #include "fuzztemp.h"
 #include "playerfile.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -65,7 +66,8 @@ bool Fits(std::string_view data, std::uint64_t offset, std::size_t size)
 }
 
 // A write chosen by the data's first bytes: the slot (-1..4) and a text
-// taken from the data itself, so every character has a byte.
+// taken from the data itself, so every character has a byte; one below 32
+// refuses the write.
 void CheckWrite(const std::string &path, std::string_view data)
 {
     if (data.size() < 2)
@@ -75,36 +77,42 @@ void CheckWrite(const std::string &path, std::string_view data)
     const std::size_t length = static_cast<unsigned char>(data[1]) % 48;
     const std::u16string text = DecodeBytes(data.substr(2, length));
 
+    // A control character in a written text refuses the whole write.
+    bool control = false;
+    const auto noteControls = [&control](std::u16string_view cut) {
+        control = control || std::any_of(cut.begin(), cut.end(), [](char16_t c) { return c < 32; });
+    };
     std::string field;
     std::uint64_t offset = 0;
-    if (macros) {
-        // Each of the ten texts is a different cut of the same text.
-        MacroTexts texts;
-        for (std::size_t k = 0; k < texts.size(); ++k) {
-            texts[k] = text.substr(k % (text.size() + 1));
-            field += EncodeText(PadMacro(texts[k].substr(0, MacroMaxLength)));
-        }
-        offset = IsSlot(slot) ? MacroAt(slot, 0) : 0;
-        bool refused = false;
-        try {
+    bool unencodable = false;
+    bool refused = false;
+    try {
+        if (macros) {
+            // Each of the ten texts is a different cut of the same text.
+            MacroTexts texts;
+            for (std::size_t k = 0; k < texts.size(); ++k) {
+                texts[k] = text.substr(k % (text.size() + 1));
+                noteControls(texts[k].substr(0, MacroMaxLength));
+                field += EncodeText(PadMacro(texts[k].substr(0, MacroMaxLength)));
+            }
+            offset = IsSlot(slot) ? MacroAt(slot, 0) : 0;
             PlayerFileWriter(path).WritePlayerMacros(slot, texts);
-        } catch (const PlayerFileError &) {
-            refused = true;
-        }
-        FUZZ_REQUIRE(refused == (IsSlot(slot) && !Fits(data, offset, field.size())));
-    } else {
-        field = EncodeText(text.substr(0, NameMaxLength)) + std::string(2, '\0');
-        offset = IsSlot(slot) ? NameAt(slot) : 0;
-        bool refused = false;
-        try {
+        } else {
+            noteControls(text.substr(0, NameMaxLength));
+            field = EncodeText(text.substr(0, NameMaxLength)) + std::string(2, '\0');
+            offset = IsSlot(slot) ? NameAt(slot) : 0;
             PlayerFileWriter(path).WritePlayerName(slot, text);
-        } catch (const PlayerFileError &) {
-            refused = true;
         }
-        FUZZ_REQUIRE(refused == (IsSlot(slot) && !Fits(data, offset, field.size())));
+    } catch (const UnencodableCharacterError &) {
+        unencodable = refused = true;
+    } catch (const PlayerFileError &) {
+        refused = true;
     }
+    const bool writes = IsSlot(slot) && !control;
+    FUZZ_REQUIRE(unencodable == (IsSlot(slot) && control));
+    FUZZ_REQUIRE(refused == (IsSlot(slot) && (control || !Fits(data, offset, field.size()))));
     const std::string after = fuzz::ReadFile(path);
-    FUZZ_REQUIRE(after == (IsSlot(slot) ? Patched(data, offset, field) : std::string(data)));
+    FUZZ_REQUIRE(after == (writes ? Patched(data, offset, field) : std::string(data)));
 }
 
 } // namespace

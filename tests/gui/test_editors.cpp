@@ -27,6 +27,15 @@ struct OpenGame
     }
 };
 
+// Pastes at the caret with Ctrl+V, as a user does.
+void Paste(QLineEdit *box, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+}
+
+const QString Emoji = QStringLiteral("😀"); // two UTF-16 units
+
 } // namespace
 
 class TestEditors : public QObject
@@ -78,35 +87,39 @@ private slots:
             box->paste();
             QCOMPARE(box->text(), QString(15, u'p'));
             QCOMPARE(box->cursorPosition(), 15);
+            // A character of two units is never cut in half: it goes whole.
+            box->setText(QString(14, u'n'));
+            Paste(box, Emoji);
+            QCOMPARE(box->text(), QString(14, u'n'));
+            QCOMPARE(box->cursorPosition(), 14);
+            box->setCursorPosition(13);
+            Paste(box, Emoji);
+            QCOMPARE(box->text(), QString(13, u'n') + Emoji);
         }));
     }
 
     void aPastedTextEndsAtItsFirstLineBreak()
     {
         OpenGame g(2);
-        const auto paste = [](QLineEdit *box, const QString &text) {
-            QGuiApplication::clipboard()->setText(text);
-            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-        };
         QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
             QLineEdit *box = qobject_cast<frmname *>(d)->txtname;
             box->setCursorPosition(2); // "Re|née Strauß"
-            paste(box, QStringLiteral("ab\ncd"));
+            Paste(box, QStringLiteral("ab\ncd"));
             QCOMPARE(box->text(), QStringLiteral("Reabnée Strauß"));
             QCOMPARE(box->cursorPosition(), 4);
             box->selectAll();
-            paste(box, QStringLiteral("Zo\u00EB\r\nTwo"));
+            Paste(box, QStringLiteral("Zo\u00EB\r\nTwo"));
             QCOMPARE(box->text(), QStringLiteral("Zoë"));
             QTest::mouseClick(qobject_cast<frmname *>(d)->cmdsave, Qt::LeftButton);
         }));
         QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
             auto *editor = qobject_cast<Form2 *>(d);
             editor->txtmacro[0]->selectAll();
-            paste(editor->txtmacro[0], QStringLiteral("\rgone"));
+            Paste(editor->txtmacro[0], QStringLiteral("\rgone"));
             QCOMPARE(editor->txtmacro[0]->text(), QString());
             // Cut at the line break first, then held to 40.
             editor->txtmacro[9]->clear();
-            paste(editor->txtmacro[9], QString(45, u'x') + QStringLiteral("\ntail"));
+            Paste(editor->txtmacro[9], QString(45, u'x') + QStringLiteral("\ntail"));
             QCOMPARE(editor->txtmacro[9]->text(), QString(40, u'x'));
             QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
         }));
@@ -231,17 +244,56 @@ private slots:
         QCOMPARE(g.window.List1->item(2)->text(), QStringLiteral("Renée Strauß"));
     }
 
-    void aNameOutsideTheCodePageIsRefusedAndTheEditorStaysOpen()
+    // Texts the file cannot hold, pasted into the name box or the last macro
+    // box, and how the refusal names the character: shown with its code, or
+    // by its code alone.
+    void refusedTexts_data()
     {
+        QTest::addColumn<bool>("macro");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("name outside the code page")
+            << false << QStringLiteral("Ōtani") << QStringLiteral("character Ō (U+014C) cannot");
+        QTest::newRow("macro outside the code page")
+            << true << QStringLiteral("snow ☃") << QStringLiteral("character ☃ (U+2603) cannot");
+        QTest::newRow("name with a tab")
+            << false << QStringLiteral("Ann\tLee") << QStringLiteral("character U+0009 cannot");
+        QTest::newRow("macro with an escape")
+            << true << QStringLiteral("\x1B[1m") << QStringLiteral("character U+001B cannot");
+        QTest::newRow("name with a NUL, which would hide the rest")
+            << false << QStringLiteral("Ann") + QChar(u'\0') + QStringLiteral("Lee")
+            << QStringLiteral("character U+0000 cannot");
+        QTest::newRow("macro with a NUL, then a character outside: the first is named")
+            << true << QStringLiteral("hi") + QChar(u'\0') + QStringLiteral("Ō")
+            << QStringLiteral("character U+0000 cannot");
+    }
+
+    void refusedTexts()
+    {
+        QFETCH(bool, macro);
+        QFETCH(QString, pasted);
+        QFETCH(QString, named);
         OpenGame g(0);
-        QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
-            auto *editor = qobject_cast<frmname *>(d);
-            editor->txtname->setText(QStringLiteral("Ōtani"));
+        QVERIFY(RunModal(macro ? g.window.Command2 : g.window.Command1, [&](QDialog *d) {
+            QLineEdit *box = nullptr;
+            QAbstractButton *submit = nullptr;
+            if (auto *names = qobject_cast<frmname *>(d)) {
+                box = names->txtname;
+                submit = names->cmdsave;
+            } else {
+                // The last macro: the nine before it are not written either.
+                auto *macros = qobject_cast<Form2 *>(d);
+                macros->txtmacro[0]->setText(QStringLiteral("fine"));
+                box = macros->txtmacro[9];
+                submit = macros->cmdsave;
+            }
+            box->clear();
+            Paste(box, pasted);
             const auto message = AnswerNextMessageBox();
-            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
-            QVERIFY2(message->contains(QStringLiteral("U+014C")), qPrintable(*message));
-            QVERIFY(editor->isVisible());
-            QCOMPARE(editor->txtname->text(), QStringLiteral("Ōtani"));
+            QTest::mouseClick(submit, Qt::LeftButton);
+            QVERIFY2(message->contains(named), qPrintable(*message));
+            QVERIFY(d->isVisible());
+            QCOMPARE(box->text(), pasted);
         }));
         QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
     }
@@ -289,6 +341,11 @@ private slots:
             editor->txtmacro[2]->clear();
             editor->txtmacro[2]->paste();
             QCOMPARE(editor->txtmacro[2]->text(), QString(40, u'm'));
+            // Full but for one unit: a character of two does not fit.
+            editor->txtmacro[2]->setText(QString(39, u'm'));
+            Paste(editor->txtmacro[2], Emoji + QStringLiteral("tail"));
+            QCOMPARE(editor->txtmacro[2]->text(), QString(39, u'm'));
+            QCOMPARE(editor->txtmacro[2]->cursorPosition(), 39);
         }));
     }
 
@@ -341,21 +398,6 @@ private slots:
         }));
         QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
         QCOMPARE(captions(g.window), before);
-    }
-
-    void aMacroOutsideTheCodePageIsRefusedAndNothingIsWritten()
-    {
-        OpenGame g(0);
-        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
-            auto *editor = qobject_cast<Form2 *>(d);
-            editor->txtmacro[0]->setText(QStringLiteral("fine"));
-            editor->txtmacro[9]->setText(QStringLiteral("snow ☃"));
-            const auto message = AnswerNextMessageBox();
-            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
-            QVERIFY2(message->contains(QStringLiteral("U+2603")), qPrintable(*message));
-            QVERIFY(editor->isVisible());
-        }));
-        QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
     }
 
     // --- character map -----------------------------------------------------
