@@ -57,11 +57,14 @@ OVERLAPPED At(std::uint64_t where)
 RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
 {
     const bool reading = mode == Mode::Read;
-    HANDLE h = CreateFileA(m_path.c_str(), reading ? GENERIC_READ : GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool creating = mode == Mode::Create;
+    HANDLE h = CreateFileA(
+        m_path.c_str(), reading ? GENERIC_READ : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, creating ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
-        fail(reading ? "Cannot open for reading" : "Cannot open for writing");
+        fail(creating  ? "Cannot create"
+             : reading ? "Cannot open for reading"
+                       : "Cannot open for writing");
     m_handle = h;
 }
 
@@ -117,6 +120,17 @@ void RawFile::sync()
         fail("Cannot flush to disk");
 }
 
+void ReplaceFile(const std::string &from, const std::string &to)
+{
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw PlayerFileError("Cannot rename \"" + from + "\" to", to, LastSystemErrorText());
+}
+
+void RemoveFileQuietly(const std::string &path)
+{
+    DeleteFileA(path.c_str());
+}
+
 #else
 
 std::string LastSystemErrorText()
@@ -132,8 +146,12 @@ std::string SystemErrorText(unsigned long code)
 RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
 {
     const bool reading = mode == Mode::Read;
-    const char *action = reading ? "Cannot open for reading" : "Cannot open for writing";
-    m_fd = ::open(m_path.c_str(), (reading ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
+    const bool creating = mode == Mode::Create;
+    const char *action = creating  ? "Cannot create"
+                         : reading ? "Cannot open for reading"
+                                   : "Cannot open for writing";
+    const int flags = creating ? O_WRONLY | O_CREAT | O_TRUNC : reading ? O_RDONLY : O_WRONLY;
+    m_fd = ::open(m_path.c_str(), flags | O_CLOEXEC, 0666);
     if (m_fd < 0)
         fail(action);
     // A folder opens for reading on POSIX; refuse it here with the reason the
@@ -202,6 +220,25 @@ void RawFile::sync()
 {
     if (::fsync(m_fd) != 0)
         fail("Cannot flush to disk");
+}
+
+void ReplaceFile(const std::string &from, const std::string &to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        throw PlayerFileError("Cannot rename \"" + from + "\" to", to, LastSystemErrorText());
+    // The new name itself reaches the disk only with its folder.
+    const std::string::size_type slash = to.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : to.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void RemoveFileQuietly(const std::string &path)
+{
+    ::unlink(path.c_str());
 }
 
 #endif

@@ -20,12 +20,14 @@ private:
     std::string m_reason;
 };
 
-// One handle on an existing file, opened for reading only or for writing
-// only. Never creates and never truncates; released by the destructor.
+// One handle on a file, opened for reading only or for writing only. Read
+// and Write open an existing file and never create or truncate it; Create
+// makes a new, empty file (emptying one left at the path), for files of the
+// editor's own. Released by the destructor.
 class RawFile
 {
 public:
-    enum class Mode { Read, Write };
+    enum class Mode { Read, Write, Create };
 
     RawFile(std::string path, Mode mode);
     ~RawFile();
@@ -52,6 +54,12 @@ private:
     int m_fd = -1;
 #endif
 };
+
+// Renames `from` to `to`, replacing a file at `to` in one step.
+void ReplaceFile(const std::string &from, const std::string &to);
+
+// Deletes the file if it is there; a failure is ignored.
+void RemoveFileQuietly(const std::string &path);
 
 // The system's text for the last error of the calling thread.
 std::string LastSystemErrorText();
