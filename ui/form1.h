@@ -29,6 +29,7 @@ public:
 
     // What every write to the player file goes through first.
     WriteGuard &writeGuard() { return m_writeGuard; }
+    const WriteGuard &writeGuard() const { return m_writeGuard; }
 
     // Asks `asker`'s question, then puts the copy back into the player file
     // (after a copy of the state it replaces, recorded as `change`) and
