@@ -22,8 +22,13 @@ stop_process() {
     wait "$pid" 2>/dev/null || true
 }
 
+# A script that starts more than the editor defines session_extra_cleanup
+# to stop it; the exit trap calls it after taking the status to exit with.
 session_cleanup() {
     local status=$?
+    if declare -F session_extra_cleanup >/dev/null; then
+        session_extra_cleanup || true
+    fi
     if [[ $status -ne 0 && -n "${FAILURE_SHOT:-}" && -n "${DISPLAY:-}" ]]; then
         import -window root "$FAILURE_SHOT" 2>/dev/null &&
             echo "The screen at the failure: $FAILURE_SHOT" >&2

@@ -34,8 +34,9 @@ start_x_server
 unset QT_QPA_PLATFORM # the Windows program draws with Qt's windows platform
 isolate_home
 export WINEPREFIX="$session_tmp/wine-prefix"
-wine_stop() { wineserver -k 2>/dev/null || true; }
-trap 'wine_stop; session_cleanup' EXIT
+# Called by the exit trap; a trap of its own before session_cleanup would
+# hide the status of a failure from it.
+session_extra_cleanup() { wineserver -k 2>/dev/null || true; }
 started=$(now_ms)
 WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot --init >"$session_tmp/wineboot.log" 2>&1 ||
     fail "wineboot failed: $(cat "$session_tmp/wineboot.log")"
