@@ -365,13 +365,18 @@ void TenLabelsReference(benchmark::State &state, Form1 &window)
 // --- submit ----------------------------------------------------------------
 
 // The name editor's "Submit changes" on slot 1: the write with its flush,
-// then the list filled again from the file and the macros shown again.
-void SubmitName(benchmark::State &state, Form1 &window)
+// then the list filled again from the file and the macros shown again. The
+// name changes each time, so that with copies on each Submit makes one (and,
+// past 100, deletes the oldest).
+void SubmitName(benchmark::State &state, Form1 &window, bool copying)
 {
+    window.writeGuard().setMakingCopies(copying);
     window.List1->setCurrentRow(1);
     frmname editor(&window);
-    editor.txtname->setText(window.List1->currentItem()->text());
+    const QString names[] = {window.List1->currentItem()->text(), QStringLiteral("Zoë")};
+    int turn = 0;
     for (auto _ : state) {
+        editor.txtname->setText(names[turn ^= 1]);
         QCoreApplication::processEvents();
         const auto start = Clock::now();
         editor.cmdsave->click();
@@ -380,12 +385,17 @@ void SubmitName(benchmark::State &state, Form1 &window)
 }
 
 // The macros editor's "Submit changes" on slot 1: the ten fields written and
-// flushed, then read back into the main window's labels.
-void SubmitMacros(benchmark::State &state, Form1 &window)
+// flushed, then read back into the main window's labels; macro 0 changes
+// each time, as the name does above.
+void SubmitMacros(benchmark::State &state, Form1 &window, bool copying)
 {
+    window.writeGuard().setMakingCopies(copying);
     window.List1->setCurrentRow(1);
     Form2 editor(&window);
+    const QString texts[] = {editor.txtmacro[0]->text(), QStringLiteral("GG")};
+    int turn = 0;
     for (auto _ : state) {
+        editor.txtmacro[0]->setText(texts[turn ^= 1]);
         QCoreApplication::processEvents();
         const auto start = Clock::now();
         editor.cmdsave->click();
@@ -616,6 +626,8 @@ void WriteTable(const TableReporter &results, std::FILE *out)
         {"selection/reference_10_QLabel_setText", "selection/floor_open_pread400_close", ""},
         {"submit/frmname_name", "submit/floor_name_pwrite_fsync", ""},
         {"submit/Form2_macros", "submit/floor_macros_pwrite_fsync", ""},
+        {"submit/frmname_name_with_copy", "submit/frmname_name", "2"},
+        {"submit/Form2_macros_with_copy", "submit/Form2_macros", "2"},
         {"map/Form3_open_close", "map/floor_224_QLabels", "1.5"},
         {"startup/editor_beside_100_wine_prefixes", "startup/editor", ""},
         {"registry/search_100_prefixes", "registry/floor_read_100_files", ""},
@@ -738,11 +750,20 @@ int main(int argc, char **argv)
     timed(benchmark::RegisterBenchmark("selection/reference_10_QLabel_setText", TenLabelsReference,
                                        std::ref(window)),
           2000);
-    timed(benchmark::RegisterBenchmark("submit/frmname_name", SubmitName, std::ref(window)), 200);
+    timed(benchmark::RegisterBenchmark("submit/frmname_name", SubmitName, std::ref(window), false),
+          200);
+    timed(benchmark::RegisterBenchmark("submit/frmname_name_with_copy", SubmitName,
+                                       std::ref(window), true),
+          200);
     timed(benchmark::RegisterBenchmark("submit/floor_name_pwrite_fsync", WriteFloor, playerFile,
                                        PlayerLayout::NameAt(1), nameBytes),
           200);
-    timed(benchmark::RegisterBenchmark("submit/Form2_macros", SubmitMacros, std::ref(window)), 200);
+    timed(
+        benchmark::RegisterBenchmark("submit/Form2_macros", SubmitMacros, std::ref(window), false),
+        200);
+    timed(benchmark::RegisterBenchmark("submit/Form2_macros_with_copy", SubmitMacros,
+                                       std::ref(window), true),
+          200);
     timed(benchmark::RegisterBenchmark("submit/floor_macros_pwrite_fsync", WriteFloor, playerFile,
                                        PlayerLayout::MacroAt(1, 0), macroBytes),
           200);

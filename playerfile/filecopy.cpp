@@ -111,5 +111,9 @@ RestoreMethod RestoreWholeFile(const std::string &path, const std::string &bytes
         }
     }
     WriteCheckedAndRename(path + ".restoring", path, bytes);
+    // The player file's new name must stay. (A copy's name needs no flush
+    // of its own: the player file's flush right after it takes it along on
+    // the journalling file systems, and costs a Submit far less.)
+    SyncFolderOf(path);
     return RestoreMethod::ThroughTemporaryFile;
 }

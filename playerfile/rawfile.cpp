@@ -131,6 +131,11 @@ void RemoveFileQuietly(const std::string &path)
     DeleteFileA(path.c_str());
 }
 
+void SyncFolderOf(const std::string &)
+{
+    // MoveFileExA's MOVEFILE_WRITE_THROUGH has done it.
+}
+
 #else
 
 std::string LastSystemErrorText()
@@ -226,9 +231,12 @@ void ReplaceFile(const std::string &from, const std::string &to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0)
         throw PlayerFileError("Cannot rename \"" + from + "\" to", to, LastSystemErrorText());
-    // The new name itself reaches the disk only with its folder.
-    const std::string::size_type slash = to.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : to.substr(0, slash + 1);
+}
+
+void SyncFolderOf(const std::string &path)
+{
+    const std::string::size_type slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);

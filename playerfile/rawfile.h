@@ -58,6 +58,10 @@ private:
 // Renames `from` to `to`, replacing a file at `to` in one step.
 void ReplaceFile(const std::string &from, const std::string &to);
 
+// Forces a rename into the file's folder onto the disk (Windows' rename
+// does so itself); a failure is ignored.
+void SyncFolderOf(const std::string &path);
+
 // Deletes the file if it is there; a failure is ignored.
 void RemoveFileQuietly(const std::string &path);
 

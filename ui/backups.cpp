@@ -50,6 +50,19 @@ QString ShortHash(const std::string &text)
     return QStringLiteral("%1").arg(hash, 8, 16, QChar(u'0'));
 }
 
+// "2026-12-09 12.03.04.123": digits where the format has letters.
+bool IsStamp(const QString &text)
+{
+    if (text.size() != StampLength)
+        return false;
+    for (qsizetype i = 0; i < StampLength; ++i) {
+        const QChar expected = StampFormat[i];
+        if (expected.isLetter() ? !text[i].isDigit() : text[i] != expected)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string ToNativePath(const QString &path)
@@ -59,9 +72,15 @@ std::string ToNativePath(const QString &path)
 
 QString PutBackQuestion(const BackupCopy &copy)
 {
+    const QDateTime time = copy.time();
     return QStringLiteral("Put back kvxplr.sav as it was at %1 on %2, before %3?")
-        .arg(copy.time.toString(QStringLiteral("HH:mm:ss")),
-             copy.time.toString(QStringLiteral("yyyy-MM-dd")), copy.change.description());
+        .arg(time.toString(QStringLiteral("HH:mm:ss")), time.toString(QStringLiteral("yyyy-MM-dd")),
+             copy.change.description());
+}
+
+QDateTime BackupCopy::time() const
+{
+    return QDateTime::fromString(stamp, StampFormat);
 }
 
 QString Change::description() const
@@ -178,7 +197,7 @@ void BackupStore::copyBefore(const Change &change) const
     try {
         target = makeFolder();
         const QList<BackupCopy> existing = copies();
-        QDateTime time = QDateTime::currentDateTime();
+        QString stamp = QDateTime::currentDateTime().toString(StampFormat);
         if (!existing.isEmpty()) {
             const BackupCopy &newest = existing.first();
             if (change.kind != Change::Kind::Undo &&
@@ -186,24 +205,23 @@ void BackupStore::copyBefore(const Change &change) const
                 return;
             // Names keep to the order the copies were made in, even when
             // two come in one millisecond or the clock is put back.
-            if (time <= newest.time)
-                time = newest.time.addMSecs(1);
+            if (stamp <= newest.stamp)
+                stamp = newest.time().addMSecs(1).toString(StampFormat);
         }
-        const QString path =
-            target + u'/' + time.toString(StampFormat) + u' ' + change.fileTag() + CopySuffix;
+        const QString path = target + u'/' + stamp + u' ' + change.fileTag() + CopySuffix;
         WriteCheckedAndRename(ToNativePath(path + QStringLiteral(".tmp")), ToNativePath(path),
                               bytes);
+        prune(existing);
     } catch (const PlayerFileError &error) {
         throw BackupError(QDir::toNativeSeparators(target), QString::fromLocal8Bit(error.reason()));
     }
-    prune();
 }
 
-void BackupStore::prune() const
+void BackupStore::prune(const QList<BackupCopy> &older) const
 {
-    const QList<BackupCopy> all = copies();
-    for (qsizetype i = KeptCopies; i < all.size(); ++i)
-        QFile::remove(all[i].path);
+    // The new copy is the newest; of those before it, KeptCopies - 1 stay.
+    for (qsizetype i = KeptCopies - 1; i < older.size(); ++i)
+        QFile::remove(older[i].path);
 }
 
 QList<BackupCopy> BackupStore::copies() const
@@ -216,11 +234,11 @@ QList<BackupCopy> BackupStore::copies() const
         // "<time> <change>.sav"; anything else in the folder is not a copy.
         if (name.size() <= StampLength + CopySuffix.size() || name[StampLength] != u' ')
             continue;
-        const QDateTime time = QDateTime::fromString(name.left(StampLength), StampFormat);
+        const QString stamp = name.left(StampLength);
         const auto change =
             Change::fromFileTag(name.mid(StampLength + 1).chopped(CopySuffix.size()));
-        if (time.isValid() && change)
-            list.append({dir.filePath(name), time, *change});
+        if (change && IsStamp(stamp))
+            list.append({dir.filePath(name), stamp, *change});
     }
     return list;
 }

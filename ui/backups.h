@@ -39,8 +39,12 @@ struct Change
 struct BackupCopy
 {
     QString path;
-    QDateTime time; // local time, to the millisecond
-    Change change;  // the change it was made before
+    QString stamp; // the local time as its name holds it; the names sort by it
+    Change change; // the change it was made before
+
+    // The local time, to the millisecond. Read from the name only when
+    // asked: the local time zone is looked up for every one.
+    QDateTime time() const;
 };
 
 // A path as the system's file calls take it.
@@ -96,7 +100,7 @@ private:
     QString folderFor(int number) const;
     QByteArray recordedGameFolder(const QString &folder) const;
     QString makeFolder() const;
-    void prune() const;
+    void prune(const QList<BackupCopy> &older) const;
 
     QString m_root;
     std::string m_gameFolder;

@@ -32,7 +32,7 @@ QString frmrestore::Entry(const BackupCopy &copy)
         names = QStringList{QStringLiteral("(cannot be read)")};
     }
     return QStringLiteral("%1, before %2\n    %3")
-        .arg(copy.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), copy.change.description(),
+        .arg(copy.time().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), copy.change.description(),
              names.join(QStringLiteral(" \u00B7 ")));
 }
 

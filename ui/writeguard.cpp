@@ -31,6 +31,8 @@ bool WriteGuard::prepareWrite(QWidget *parent, const Change &change) const
                                  "or quits. Write anyway?"),
                   false))
         return false;
+    if (!m_makingCopies)
+        return true;
     try {
         store().copyBefore(change);
     } catch (const BackupError &error) {

@@ -22,6 +22,10 @@ public:
     // How to tell that the game runs; IsGameRunning unless a test says else.
     void setGameCheck(std::function<bool()> check) { m_gameRunning = std::move(check); }
 
+    // Copies are made unless turned off; only the benchmarks do that, to
+    // measure what a copy costs a Submit.
+    void setMakingCopies(bool making) { m_makingCopies = making; }
+
     // The copies of the current game folder's player file.
     BackupStore store() const;
 
@@ -32,6 +36,7 @@ public:
 private:
     QString m_root;
     std::function<bool()> m_gameRunning;
+    bool m_makingCopies = true;
 };
 
 // A Yes/No question of the editor's, with the button Return and the

@@ -126,8 +126,8 @@ private slots:
         QCOMPARE(first->text,
                  QStringLiteral("Put back kvxplr.sav as it was at %1 on %2, before the "
                                 "macros of player 3?")
-                     .arg(copies[0].time.toString(QStringLiteral("HH:mm:ss")),
-                          copies[0].time.toString(QStringLiteral("yyyy-MM-dd"))));
+                     .arg(copies[0].time().toString(QStringLiteral("HH:mm:ss")),
+                          copies[0].time().toString(QStringLiteral("yyyy-MM-dd"))));
         QVERIFY(first->yesByDefault);
         QCOMPARE(g.game.bytes(), afterName);
         QCOMPARE(g.window.List1->currentRow(), 1);
