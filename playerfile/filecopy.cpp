@@ -93,7 +93,7 @@ void WriteCheckedAndRename(const std::string &tempPath, const std::string &final
         if (ReadWholeFile(tempPath) != bytes)
             throw PlayerFileError("Cannot write", tempPath,
                                   "what was read back differs from what was written");
-        ReplaceFile(tempPath, finalPath);
+        RenameOver(tempPath, finalPath);
     } catch (...) {
         RemoveFileQuietly(tempPath);
         throw;

@@ -120,7 +120,7 @@ void RawFile::sync()
         fail("Cannot flush to disk");
 }
 
-void ReplaceFile(const std::string &from, const std::string &to)
+void RenameOver(const std::string &from, const std::string &to)
 {
     if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         throw PlayerFileError("Cannot rename \"" + from + "\" to", to, LastSystemErrorText());
@@ -227,7 +227,7 @@ void RawFile::sync()
         fail("Cannot flush to disk");
 }
 
-void ReplaceFile(const std::string &from, const std::string &to)
+void RenameOver(const std::string &from, const std::string &to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0)
         throw PlayerFileError("Cannot rename \"" + from + "\" to", to, LastSystemErrorText());

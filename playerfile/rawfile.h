@@ -56,7 +56,7 @@ private:
 };
 
 // Renames `from` to `to`, replacing a file at `to` in one step.
-void ReplaceFile(const std::string &from, const std::string &to);
+void RenameOver(const std::string &from, const std::string &to);
 
 // Forces a rename into the file's folder onto the disk (Windows' rename
 // does so itself); a failure is ignored.
