@@ -422,6 +422,35 @@ void WriteFloor(benchmark::State &state, const std::string &path, std::uint64_t 
     }
 }
 
+// The copy's floor: a new file of the player file's bytes, written, flushed
+// and renamed into a folder that keeps 100 of them, the oldest deleted.
+void CopyFloor(benchmark::State &state, const std::string &folder, const std::string &bytes)
+{
+    std::vector<std::string> kept;
+    int number = 0;
+    for (auto _ : state) {
+        QCoreApplication::processEvents();
+        const std::string path = folder + "/copy-" + std::to_string(number++);
+        const std::string temp = path + ".tmp";
+        const auto start = Clock::now();
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        const ssize_t put = ::pwrite(fd, bytes.data(), bytes.size(), 0);
+        const int synced = ::fsync(fd);
+        ::close(fd);
+        const int renamed = ::rename(temp.c_str(), path.c_str());
+        kept.push_back(path);
+        if (kept.size() > 100) {
+            ::unlink(kept.front().c_str());
+            kept.erase(kept.begin());
+        }
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        if (put != static_cast<ssize_t>(bytes.size()) || synced != 0 || renamed != 0) {
+            state.SkipWithError("the copy failed");
+            break;
+        }
+    }
+}
+
 // --- character map ---------------------------------------------------------
 
 // Times one opening and closing per iteration, until the events it left
@@ -628,6 +657,7 @@ void WriteTable(const TableReporter &results, std::FILE *out)
         {"submit/Form2_macros", "submit/floor_macros_pwrite_fsync", ""},
         {"submit/frmname_name_with_copy", "submit/frmname_name", "2"},
         {"submit/Form2_macros_with_copy", "submit/Form2_macros", "2"},
+        {"submit/floor_copy_write_fsync_rename", "submit/floor_name_pwrite_fsync", ""},
         {"map/Form3_open_close", "map/floor_224_QLabels", "1.5"},
         {"startup/editor_beside_100_wine_prefixes", "startup/editor", ""},
         {"registry/search_100_prefixes", "registry/floor_read_100_files", ""},
@@ -766,6 +796,13 @@ int main(int argc, char **argv)
           200);
     timed(benchmark::RegisterBenchmark("submit/floor_macros_pwrite_fsync", WriteFloor, playerFile,
                                        PlayerLayout::MacroAt(1, 0), macroBytes),
+          200);
+    const QTemporaryDir copyFolder;
+    const std::vector<unsigned char> sample = SampleSave::Bytes();
+    const std::string wholeFile(sample.begin(), sample.end());
+    timed(benchmark::RegisterBenchmark("submit/floor_copy_write_fsync_rename", CopyFloor,
+                                       QFile::encodeName(copyFolder.path()).toStdString(),
+                                       wholeFile),
           200);
     timed(benchmark::RegisterBenchmark("map/Form3_open_close", CharacterMap, std::ref(window)),
           100);
