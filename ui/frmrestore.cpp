@@ -25,8 +25,10 @@ QString frmrestore::Entry(const BackupCopy &copy)
     QStringList names;
     try {
         const PlayerFileReader file(ToNativePath(copy.path));
-        for (std::int16_t slot = 0; slot < PlayerLayout::SlotCount; ++slot)
-            names << ToQString(file.ReadPlayerName(slot).value_or(std::u16string()));
+        for (std::int16_t slot = 0; slot < PlayerLayout::SlotCount; ++slot) {
+            const QString name = ToQString(file.ReadPlayerName(slot).value_or(std::u16string()));
+            names << (name.isEmpty() ? QStringLiteral("(no name)") : name);
+        }
     } catch (const PlayerFileError &) {
         // A copy that cannot be read is still listed; restoring it says why.
         names = QStringList{QStringLiteral("(cannot be read)")};

@@ -164,7 +164,7 @@ private slots:
             QCOMPARE(window->List1->count(), 2);
             const QString newest = window->List1->item(0)->text();
             QVERIFY(newest.contains(QStringLiteral(", before the macros of player 3\n")));
-            QVERIFY(newest.endsWith(QStringLiteral("Maximilian Vogt · Black&Gold · Zoë · ")));
+            QVERIFY(newest.endsWith(QStringLiteral("Maximilian Vogt · Black&Gold · Zoë · (no name)")));
             QVERIFY(window->List1->item(1)->text().contains(QStringLiteral("Renée Strauß")));
             window->List1->setCurrentRow(1);
             // No keeps the window open; Yes restores and closes it.
