@@ -188,6 +188,15 @@ QString BackupStore::makeFolder() const
     return made;
 }
 
+bool BackupStore::sameBytes(const BackupCopy &copy, const std::string &bytes)
+{
+    try {
+        return ReadWholeFile(ToNativePath(copy.path)) == bytes;
+    } catch (const PlayerFileError &) {
+        return false; // a copy that cannot be read holds nothing to keep twice
+    }
+}
+
 void BackupStore::copyBefore(const Change &change) const
 {
     // A player file that cannot be read is the player file's failure, not
@@ -200,8 +209,7 @@ void BackupStore::copyBefore(const Change &change) const
         QString stamp = QDateTime::currentDateTime().toString(StampFormat);
         if (!existing.isEmpty()) {
             const BackupCopy &newest = existing.first();
-            if (change.kind != Change::Kind::Undo &&
-                ReadWholeFile(ToNativePath(newest.path)) == bytes)
+            if (change.kind != Change::Kind::Undo && sameBytes(newest, bytes))
                 return;
             // Names keep to the order the copies were made in, even when
             // two come in one millisecond or the clock is put back.

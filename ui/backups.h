@@ -101,6 +101,7 @@ private:
     QByteArray recordedGameFolder(const QString &folder) const;
     QString makeFolder() const;
     void prune(const QList<BackupCopy> &older) const;
+    static bool sameBytes(const BackupCopy &copy, const std::string &bytes);
 
     QString m_root;
     std::string m_gameFolder;
