@@ -27,7 +27,15 @@ bool IsFolder(const std::string &path)
 
 bool MakeOneFolder(const std::string &path)
 {
-    return CreateDirectoryA(path.c_str(), nullptr) || IsFolder(path);
+    if (CreateDirectoryA(path.c_str(), nullptr))
+        return true;
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    if (IsFolder(path))
+        return true;
+    // "Already exists" would name no fault: the reason is that it is no folder.
+    SetLastError(ERROR_DIRECTORY);
+    return false;
 }
 #else
 constexpr bool IsSeparator(char c)

@@ -213,6 +213,17 @@ rename_player_2() {
     wait_for_window_gone "Name Editor"
 }
 
+# Waits up to 10 s until FILE holds the same bytes as EXPECTED: the editor
+# writes after the question that set the write off has closed.
+wait_until_same() {
+    local file=$1 expected=$2 what=$3
+    local deadline=$(($(now_ms) + 10000))
+    until cmp -s "$file" "$expected"; do
+        (($(now_ms) < deadline)) || fail "$what"
+        sleep 0.05
+    done
+}
+
 # Twips to pixels at 96 dpi, rounded as the editor rounds its layouts.
 px() {
     echo $((($1 + 7) / 15))

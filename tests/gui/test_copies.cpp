@@ -164,7 +164,8 @@ private slots:
             QCOMPARE(window->List1->count(), 2);
             const QString newest = window->List1->item(0)->text();
             QVERIFY(newest.contains(QStringLiteral(", before the macros of player 3\n")));
-            QVERIFY(newest.endsWith(QStringLiteral("Maximilian Vogt · Black&Gold · Zoë · (no name)")));
+            QVERIFY(
+                newest.endsWith(QStringLiteral("Maximilian Vogt · Black&Gold · Zoë · (no name)")));
             QVERIFY(window->List1->item(1)->text().contains(QStringLiteral("Renée Strauß")));
             window->List1->setCurrentRow(1);
             // No keeps the window open; Yes restores and closes it.
@@ -213,7 +214,7 @@ private slots:
             // A folder below a file cannot be made.
             g.window.writeGuard().setBackupRoot(g.game.playerFile() + QStringLiteral("/backups"));
 #ifdef _WIN32
-            const unsigned long code = 3; // ERROR_PATH_NOT_FOUND
+            const unsigned long code = 267; // ERROR_DIRECTORY
 #else
             const unsigned long code = ENOTDIR;
 #endif
