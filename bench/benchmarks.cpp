@@ -384,13 +384,18 @@ void TenLabelsReference(benchmark::State &state, Form1 &window)
 // --- submit ----------------------------------------------------------------
 
 // The name editor's "Submit changes" on slot 1: the write with its flush,
-// then the list filled again from the file and the macros shown again.
-void SubmitName(benchmark::State &state, Form1 &window)
+// then the list filled again from the file and the macros shown again. The
+// name changes each time, so that with copies on each Submit makes one (and,
+// past 100, deletes the oldest).
+void SubmitName(benchmark::State &state, Form1 &window, bool copying)
 {
+    window.writeGuard().setMakingCopies(copying);
     window.List1->setCurrentRow(1);
     frmname editor(&window);
-    editor.txtname->setText(window.List1->currentItem()->text());
+    const QString names[] = {window.List1->currentItem()->text(), QStringLiteral("Zoë")};
+    int turn = 0;
     for (auto _ : state) {
+        editor.txtname->setText(names[turn ^= 1]);
         QCoreApplication::processEvents();
         const auto start = Clock::now();
         editor.cmdsave->click();
@@ -399,12 +404,17 @@ void SubmitName(benchmark::State &state, Form1 &window)
 }
 
 // The macros editor's "Submit changes" on slot 1: the ten fields written and
-// flushed, then read back into the main window's labels.
-void SubmitMacros(benchmark::State &state, Form1 &window)
+// flushed, then read back into the main window's labels; macro 0 changes
+// each time, as the name does above.
+void SubmitMacros(benchmark::State &state, Form1 &window, bool copying)
 {
+    window.writeGuard().setMakingCopies(copying);
     window.List1->setCurrentRow(1);
     Form2 editor(&window);
+    const QString texts[] = {editor.txtmacro[0]->text(), QStringLiteral("GG")};
+    int turn = 0;
     for (auto _ : state) {
+        editor.txtmacro[0]->setText(texts[turn ^= 1]);
         QCoreApplication::processEvents();
         const auto start = Clock::now();
         editor.cmdsave->click();
@@ -426,6 +436,35 @@ void WriteFloor(benchmark::State &state, const std::string &path, std::uint64_t 
         state.SetIterationTime(Seconds(Clock::now() - start));
         if (put != static_cast<ssize_t>(bytes.size()) || synced != 0) {
             state.SkipWithError("the write failed");
+            break;
+        }
+    }
+}
+
+// The copy's floor: a new file of the player file's bytes, written, flushed
+// and renamed into a folder that keeps 100 of them, the oldest deleted.
+void CopyFloor(benchmark::State &state, const std::string &folder, const std::string &bytes)
+{
+    std::vector<std::string> kept;
+    int number = 0;
+    for (auto _ : state) {
+        QCoreApplication::processEvents();
+        const std::string path = folder + "/copy-" + std::to_string(number++);
+        const std::string temp = path + ".tmp";
+        const auto start = Clock::now();
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        const ssize_t put = ::pwrite(fd, bytes.data(), bytes.size(), 0);
+        const int synced = ::fsync(fd);
+        ::close(fd);
+        const int renamed = ::rename(temp.c_str(), path.c_str());
+        kept.push_back(path);
+        if (kept.size() > 100) {
+            ::unlink(kept.front().c_str());
+            kept.erase(kept.begin());
+        }
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        if (put != static_cast<ssize_t>(bytes.size()) || synced != 0 || renamed != 0) {
+            state.SkipWithError("the copy failed");
             break;
         }
     }
@@ -667,6 +706,9 @@ void WriteTable(const TableReporter &results, std::FILE *out)
         {"selection/reference_10_QLabel_setText", "selection/floor_open_pread400_close", ""},
         {"submit/frmname_name", "submit/floor_name_pwrite_fsync", ""},
         {"submit/Form2_macros", "submit/floor_macros_pwrite_fsync", ""},
+        {"submit/frmname_name_with_copy", "submit/frmname_name", "2"},
+        {"submit/Form2_macros_with_copy", "submit/Form2_macros", "2"},
+        {"submit/floor_copy_write_fsync_rename", "submit/floor_name_pwrite_fsync", ""},
         {"map/Form3_open_close", "map/floor_224_QLabels", "1.5"},
         {"startup/editor_beside_100_wine_prefixes", "startup/editor", "+2 ms"},
         {"startup/editor_beside_100_wine_prefixes_cold", "startup/editor_cold", "+10 ms"},
@@ -808,13 +850,29 @@ int main(int argc, char **argv)
     timed(benchmark::RegisterBenchmark("selection/reference_10_QLabel_setText", TenLabelsReference,
                                        std::ref(window)),
           2000);
-    timed(benchmark::RegisterBenchmark("submit/frmname_name", SubmitName, std::ref(window)), 200);
+    timed(benchmark::RegisterBenchmark("submit/frmname_name", SubmitName, std::ref(window), false),
+          200);
+    timed(benchmark::RegisterBenchmark("submit/frmname_name_with_copy", SubmitName,
+                                       std::ref(window), true),
+          200);
     timed(benchmark::RegisterBenchmark("submit/floor_name_pwrite_fsync", WriteFloor, playerFile,
                                        PlayerLayout::NameAt(1), nameBytes),
           200);
-    timed(benchmark::RegisterBenchmark("submit/Form2_macros", SubmitMacros, std::ref(window)), 200);
+    timed(
+        benchmark::RegisterBenchmark("submit/Form2_macros", SubmitMacros, std::ref(window), false),
+        200);
+    timed(benchmark::RegisterBenchmark("submit/Form2_macros_with_copy", SubmitMacros,
+                                       std::ref(window), true),
+          200);
     timed(benchmark::RegisterBenchmark("submit/floor_macros_pwrite_fsync", WriteFloor, playerFile,
                                        PlayerLayout::MacroAt(1, 0), macroBytes),
+          200);
+    const QTemporaryDir copyFolder;
+    const std::vector<unsigned char> sample = SampleSave::Bytes();
+    const std::string wholeFile(sample.begin(), sample.end());
+    timed(benchmark::RegisterBenchmark("submit/floor_copy_write_fsync_rename", CopyFloor,
+                                       QFile::encodeName(copyFolder.path()).toStdString(),
+                                       wholeFile),
           200);
     timed(benchmark::RegisterBenchmark("map/Form3_open_close", CharacterMap, std::ref(window)),
           100);

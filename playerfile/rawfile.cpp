@@ -57,16 +57,19 @@ OVERLAPPED At(std::uint64_t where)
 RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
 {
     const bool reading = mode == Mode::Read;
-    HANDLE h = CreateFileA(m_path.c_str(), reading ? GENERIC_READ : GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool creating = mode == Mode::Create;
+    const char *action = creating  ? "Cannot create"
+                         : reading ? "Cannot open for reading"
+                                   : "Cannot open for writing";
+    HANDLE h = CreateFileA(
+        m_path.c_str(), reading ? GENERIC_READ : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, creating ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
-        fail(reading ? "Cannot open for reading" : "Cannot open for writing");
+        fail(action);
     // A pipe or a device (CON, NUL) would block or swallow the transfers.
     if (GetFileType(h) != FILE_TYPE_DISK) {
         CloseHandle(h);
-        throw PlayerFileError(reading ? "Cannot open for reading" : "Cannot open for writing",
-                              m_path, "not a regular file");
+        throw PlayerFileError(action, m_path, "not a regular file");
     }
     m_handle = h;
 }
@@ -123,6 +126,22 @@ void RawFile::sync()
         fail("Cannot flush to disk");
 }
 
+void RenameOver(const std::string &from, const std::string &to)
+{
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw PlayerFileError("Cannot rename \"" + from + "\" to", to, LastSystemErrorText());
+}
+
+void RemoveFileQuietly(const std::string &path)
+{
+    DeleteFileA(path.c_str());
+}
+
+void SyncFolderOf(const std::string &)
+{
+    // MoveFileExA's MOVEFILE_WRITE_THROUGH has done it.
+}
+
 #else
 
 std::string LastSystemErrorText()
@@ -152,7 +171,10 @@ std::string notRegularFile(mode_t mode)
 RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
 {
     const bool reading = mode == Mode::Read;
-    const char *action = reading ? "Cannot open for reading" : "Cannot open for writing";
+    const bool creating = mode == Mode::Create;
+    const char *action = creating  ? "Cannot create"
+                         : reading ? "Cannot open for reading"
+                                   : "Cannot open for writing";
     // Opening a FIFO would wait for its other end forever, and for writing
     // without one fails with a reason that names no FIFO: look first.
     struct stat info
@@ -160,7 +182,8 @@ RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
     };
     if (::stat(m_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
         throw PlayerFileError(action, m_path, notRegularFile(info.st_mode));
-    m_fd = ::open(m_path.c_str(), (reading ? O_RDONLY : O_WRONLY) | O_NONBLOCK | O_CLOEXEC);
+    const int flags = creating ? O_WRONLY | O_CREAT | O_TRUNC : reading ? O_RDONLY : O_WRONLY;
+    m_fd = ::open(m_path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
     if (m_fd < 0)
         fail(action);
     // A folder opens for reading on POSIX; refuse it here with the reason the
@@ -229,6 +252,28 @@ void RawFile::sync()
 {
     if (::fsync(m_fd) != 0)
         fail("Cannot flush to disk");
+}
+
+void RenameOver(const std::string &from, const std::string &to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        throw PlayerFileError("Cannot rename \"" + from + "\" to", to, LastSystemErrorText());
+}
+
+void SyncFolderOf(const std::string &path)
+{
+    const std::string::size_type slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void RemoveFileQuietly(const std::string &path)
+{
+    ::unlink(path.c_str());
 }
 
 #endif

@@ -20,14 +20,16 @@ private:
     std::string m_reason;
 };
 
-// One handle on an existing regular file, opened for reading only or for
-// writing only. Never creates and never truncates; released by the
-// destructor. Anything but a regular file (a FIFO, a device) is refused
-// without waiting on it: "not a regular file".
+// One handle on a regular file, opened for reading only or for writing only.
+// Read and Write open an existing file and never create or truncate it;
+// Create makes a new, empty file (emptying one left at the path), for files
+// of the editor's own. Anything but a regular file (a FIFO, a device) is
+// refused without waiting on it: "not a regular file". Released by the
+// destructor.
 class RawFile
 {
 public:
-    enum class Mode { Read, Write };
+    enum class Mode { Read, Write, Create };
 
     RawFile(std::string path, Mode mode);
     ~RawFile();
@@ -54,6 +56,16 @@ private:
     int m_fd = -1;
 #endif
 };
+
+// Renames `from` to `to`, replacing a file at `to` in one step.
+void RenameOver(const std::string &from, const std::string &to);
+
+// Forces a rename into the file's folder onto the disk (Windows' rename
+// does so itself); a failure is ignored.
+void SyncFolderOf(const std::string &path);
+
+// Deletes the file if it is there; a failure is ignored.
+void RemoveFileQuietly(const std::string &path);
 
 // The system's text for the last error of the calling thread.
 std::string LastSystemErrorText();

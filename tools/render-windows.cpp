@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the editor's four windows as a user sees them, on the synthetic
 // player file, and saves each as a PNG picture: form1.png, frmname.png,
-// form2.png and form3.png in the folder given (docs/ by default). The
+// form2.png and form3.png in the folder given (docs/ by default), and the
+// restore window after a rename and a macros edit, frmrestore.png. The
 // windows are opened through the main window's own buttons. Runs without a
 // display.
 #include "fonts.h"
 #include "form1.h"
+#include "frmrestore.h"
 #include "samplegame.h"
 
 #include <QAbstractButton>
@@ -75,5 +77,18 @@ int main(int argc, char **argv)
             ok = Save(map, folder, QStringLiteral("form3.png")) && ok;
         });
     });
+
+    // Two changes, so the restore window lists two copies.
+    const auto submit = [](QWidget *editor, const char *box, const QString &text) {
+        editor->findChild<QLineEdit *>(QLatin1String(box))->setText(text);
+        editor->findChild<QAbstractButton *>(QStringLiteral("cmdsave"))->click();
+    };
+    OpenModal(window.Command1,
+              [&](QWidget *editor) { submit(editor, "txtname", QStringLiteral("Zoë")); });
+    OpenModal(window.Command2,
+              [&](QWidget *editor) { submit(editor, "txtmacro(3)", QStringLiteral("GG")); });
+    frmrestore restore(&window);
+    restore.show();
+    ok = Save(&restore, folder, QStringLiteral("frmrestore.png")) && ok;
     return ok ? 0 : 1;
 }

@@ -85,15 +85,28 @@ public:
                           static_cast<qsizetype>(bytes.size()));
     }
 
+    // Where this game's copies go, in place of the user's data folder.
+    QString backupRoot() const { return m_backups.path(); }
+
+    // Points the window's copies into backupRoot() and lets it see no game
+    // running, whatever runs on the machine.
+    void isolate(Form1 &window) const
+    {
+        window.writeGuard().setBackupRoot(backupRoot());
+        window.writeGuard().setGameCheck([] { return false; });
+    }
+
     // Loads the window as the program's start does; it is not shown.
     bool load(Form1 &window) const
     {
+        isolate(window);
         RegistryOnlyServices services(folder());
         return window.Form_Load(services, "unused.cfg");
     }
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_backups;
 };
 
 // The bytes `text` occupies in the file (Windows-1252 here).

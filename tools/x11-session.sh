@@ -22,8 +22,13 @@ stop_process() {
     wait "$pid" 2>/dev/null || true
 }
 
+# A script that starts more than the editor defines session_extra_cleanup
+# to stop it; the exit trap calls it after taking the status to exit with.
 session_cleanup() {
     local status=$?
+    if declare -F session_extra_cleanup >/dev/null; then
+        session_extra_cleanup || true
+    fi
     if [[ $status -ne 0 && -n "${FAILURE_SHOT:-}" && -n "${DISPLAY:-}" ]]; then
         import -window root "$FAILURE_SHOT" 2>/dev/null &&
             echo "The screen at the failure: $FAILURE_SHOT" >&2
@@ -206,6 +211,17 @@ rename_player_2() {
     retype_box "$editor_window" 120 480 2655 375 "$name" # txtname
     click_control "$editor_window" 1440 1080 1335 375    # cmdsave
     wait_for_window_gone "Name Editor"
+}
+
+# Waits up to 10 s until FILE holds the same bytes as EXPECTED: the editor
+# writes after the question that set the write off has closed.
+wait_until_same() {
+    local file=$1 expected=$2 what=$3
+    local deadline=$(($(now_ms) + 10000))
+    until cmp -s "$file" "$expected"; do
+        (($(now_ms) < deadline)) || fail "$what"
+        sleep 0.05
+    done
 }
 
 # Twips to pixels at 96 dpi, rounded as the editor rounds its layouts.

@@ -2,12 +2,26 @@
 #include "form1.h"
 
 #include "application.h"
+#include "filecopy.h"
 #include "form2.h"
 #include "frmname.h"
+#include "frmrestore.h"
 #include "gamefolder.h"
 #include "globals.h"
 #include "playerfile.h"
 #include "playertext.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QShortcut>
+#include <QSignalBlocker>
+
+namespace {
+
+const QKeySequence UndoKey(Qt::CTRL | Qt::Key_Z);
+
+} // namespace
 
 Form1::Form1(QWidget *parent) : QWidget(parent)
 {
@@ -16,6 +30,15 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, Guarded([this] { Command2_Click(); }));
     connect(Label2, &ClassicLabel::clicked, this, &Form1::Label2_Click);
+
+    auto *undo = new QShortcut(UndoKey, this);
+    connect(undo, &QShortcut::activated, this, Guarded([this] { UndoLastChange(); }));
+#ifndef Q_OS_WIN
+    // Windows turns Shift+F10 into a context menu event itself.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this,
+            [this] { ShowContextMenu(mapToGlobal(rect().center())); });
+#endif
 }
 
 bool Form1::Form_Load()
@@ -74,4 +97,63 @@ void Form1::Command2_Click()
 void Form1::Label2_Click()
 {
     OpenWebAddress();
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent *event)
+{
+    ShowContextMenu(event->globalPos());
+}
+
+void Form1::ShowContextMenu(const QPoint &globalPosition)
+{
+    const BackupStore store = m_writeGuard.store();
+    QMenu menu(this);
+    QAction *undo = menu.addAction(QStringLiteral("&Undo last change"));
+    undo->setObjectName(QStringLiteral("actionUndo"));
+    undo->setShortcut(UndoKey);
+    undo->setEnabled(store.undoTarget().has_value());
+    QAction *restore = menu.addAction(QStringLiteral("&Restore an earlier copy..."));
+    restore->setObjectName(QStringLiteral("actionRestore"));
+    const QAction *chosen = menu.exec(globalPosition);
+    if (chosen == undo)
+        Application::runHandler([this] { UndoLastChange(); });
+    else if (chosen == restore)
+        ShowRestoreWindow();
+}
+
+void Form1::UndoLastChange()
+{
+    // Nothing to undo: nothing happens, and nothing is said.
+    if (const auto copy = m_writeGuard.store().undoTarget())
+        PutBack(this, *copy, Change::undo());
+}
+
+void Form1::ShowRestoreWindow()
+{
+    frmrestore window(this);
+    window.exec();
+}
+
+bool Form1::PutBack(QWidget *asker, const BackupCopy &copy, const Change &change)
+{
+    if (!AskYesNo(asker, PutBackQuestion(copy), true))
+        return false;
+    const std::string bytes = ReadWholeFile(ToNativePath(copy.path));
+    if (!m_writeGuard.prepareWrite(asker, change))
+        return false;
+    RestoreWholeFile(CurrentPlayerFilePath(), bytes);
+    ReloadFromFile();
+    return true;
+}
+
+void Form1::ReloadFromFile()
+{
+    const int row = List1->currentRow();
+    {
+        // Emptying the list is not a selection of the user's.
+        const QSignalBlocker quiet(List1);
+        List1->clear();
+    }
+    AppendPlayerNames(List1);
+    Application::runNested([this, row] { List1->setCurrentRow(row); });
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ui_form1.h"
+#include "writeguard.h"
 
 #include <QWidget>
 
@@ -26,9 +27,28 @@ public:
 
     void RefreshCurrentPlayer();
 
+    // What every write to the player file goes through first.
+    WriteGuard &writeGuard() { return m_writeGuard; }
+    const WriteGuard &writeGuard() const { return m_writeGuard; }
+
+    // Asks `asker`'s question, then puts the copy back into the player file
+    // (after a copy of the state it replaces, recorded as `change`) and
+    // shows what the file now holds, the selection kept. False when the
+    // user said No to a question.
+    bool PutBack(QWidget *asker, const BackupCopy &copy, const Change &change);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
 private:
     void List1_Click();
     void Command1_Click();
     void Command2_Click();
     void Label2_Click();
+    void UndoLastChange();
+    void ShowRestoreWindow();
+    void ShowContextMenu(const QPoint &globalPosition);
+    void ReloadFromFile();
+
+    WriteGuard m_writeGuard;
 };

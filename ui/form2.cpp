@@ -52,6 +52,11 @@ void Form2::cmdsave_Click()
     for (std::size_t k = 0; k < texts.size(); ++k)
         texts[k] = txtmacro[k]->text().toStdU16String();
     try {
+        // A text the file cannot hold is refused before anything happens.
+        for (const auto &text : texts)
+            EncodeText(std::u16string_view(text).substr(0, PlayerLayout::MacroMaxLength));
+        if (!mainWindow()->writeGuard().prepareWrite(this, Change::macros(CurrentPlayer)))
+            return;
         PlayerFileWriter(CurrentPlayerFilePath()).WritePlayerMacros(CurrentPlayer, texts);
     } catch (const UnencodableCharacterError &error) {
         // Nothing was written; the user can correct the text.

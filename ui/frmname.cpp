@@ -29,9 +29,13 @@ void frmname::txtname_Change()
 void frmname::cmdsave_Click()
 {
     RefreshCurrentPlayer();
+    const std::u16string name = txtname->text().toStdU16String();
     try {
-        PlayerFileWriter(CurrentPlayerFilePath())
-            .WritePlayerName(CurrentPlayer, txtname->text().toStdU16String());
+        // A name the file cannot hold is refused before anything happens.
+        EncodeText(std::u16string_view(name).substr(0, PlayerLayout::NameMaxLength));
+        if (!mainWindow()->writeGuard().prepareWrite(this, Change::name(CurrentPlayer)))
+            return;
+        PlayerFileWriter(CurrentPlayerFilePath()).WritePlayerName(CurrentPlayer, name);
     } catch (const UnencodableCharacterError &error) {
         // Nothing was written; the user can correct the name.
         ShowRefusal(this, error);

@@ -2,6 +2,7 @@
 // The player file, byte for byte, on the synthetic save and on files of
 // random content.
 #include "check.h"
+#include "filecopy.h"
 #include "playerfile.h"
 #include "samplesave.h"
 #include "testfiles.h"
@@ -416,6 +417,40 @@ TEST_CASE("random operations on random files touch only the written fields")
         }
         CHECK(readAll(path) == expected);
     }
+}
+
+TEST_CASE("a whole file is put back in place when the size agrees, else through a renamed file")
+{
+    SampleFolder game;
+    const auto text = [](const Bytes &bytes) { return std::string(bytes.begin(), bytes.end()); };
+    Bytes other = game.original;
+    other[NameAt(1)] = 'Q';
+    {
+        // The same file, not a new one: a handle opened before sees the bytes.
+        const RawFile before(game.path, RawFile::Mode::Read);
+        CHECK(RestoreWholeFile(game.path, text(other)) == RestoreMethod::InPlace);
+        char first = 0;
+        CHECK_EQ(before.readAt(NameAt(1), &first, 1), std::size_t(1));
+        CHECK_EQ(first, 'Q');
+    }
+    CHECK(game.now() == other);
+
+    // The game rewrote the file longer, then shorter, meanwhile.
+    for (const std::size_t size : {game.original.size() + 517, game.original.size() - 9}) {
+        Bytes rewritten = game.original;
+        rewritten.resize(size, 0xAB);
+        writeAll(game.path, rewritten);
+        CHECK(RestoreWholeFile(game.path, text(other)) == RestoreMethod::ThroughTemporaryFile);
+        CHECK(game.now() == other);
+        CHECK(!std::filesystem::exists(game.path + ".restoring"));
+    }
+
+    // A rename that fails leaves neither the temporary file nor the target.
+    const std::string nowhere = game.dir.file("missing") + "/copy.sav";
+    CHECK_THROWS(WriteCheckedAndRename(game.dir.file("copy.tmp"), nowhere, "bytes"),
+                 PlayerFileError);
+    CHECK(!std::filesystem::exists(game.dir.file("copy.tmp")));
+    CHECK(!std::filesystem::exists(nowhere));
 }
 
 CHECK_MAIN

@@ -705,6 +705,9 @@ private slots:
         // The folder goes through the settings file and comes back whole.
         SettingsFileServices services(gameFolder);
         Form1 window;
+        const QTemporaryDir backups;
+        window.writeGuard().setBackupRoot(backups.path());
+        window.writeGuard().setGameCheck([] { return false; });
         QVERIFY(start(window, services, install.settings()));
         QCOMPARE(GameFolder, gameFolder);
         window.show();

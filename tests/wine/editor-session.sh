@@ -10,12 +10,17 @@
 #      dialog, and its picture holds the four names;
 #   4. the game registered under App Paths (ivlname.cfg naming a wrong
 #      folder): the registry wins; an Edit Name and Submit leaves the player
-#      file holding exactly the expected bytes.
+#      file holding exactly the expected bytes;
+#   5. a macros edit, then Ctrl+Z twice: the player file equals the original
+#      byte for byte, a copy having been made before each write;
+#   6. a backups folder that cannot be made: the question, No, nothing written;
+#   7. a running korvax.exe (IDLE.exe under that name): the question, No,
+#      nothing written.
 #
-# usage: editor-session.sh EDITOR.exe MAKE_SAMPLE_SAVE.exe ARTIFACT_DIR
+# usage: editor-session.sh EDITOR.exe MAKE_SAMPLE_SAVE.exe ARTIFACT_DIR IDLE.exe
 set -euo pipefail
-[[ $# -eq 3 ]] || { echo "usage: $0 EDITOR.exe MAKE_SAMPLE_SAVE.exe ARTIFACT_DIR" >&2; exit 2; }
-editor=$1 make_sample_save=$2 artifacts=$3
+[[ $# -eq 4 ]] || { echo "usage: $0 EDITOR.exe MAKE_SAMPLE_SAVE.exe ARTIFACT_DIR IDLE.exe" >&2; exit 2; }
+editor=$1 make_sample_save=$2 artifacts=$3 idle=$4
 # shellcheck source=../../tools/x11-session.sh
 source "$(dirname "$0")/../../tools/x11-session.sh"
 mkdir -p "$artifacts"
@@ -34,8 +39,9 @@ start_x_server
 unset QT_QPA_PLATFORM # the Windows program draws with Qt's windows platform
 isolate_home
 export WINEPREFIX="$session_tmp/wine-prefix"
-wine_stop() { wineserver -k 2>/dev/null || true; }
-trap 'wine_stop; session_cleanup' EXIT
+# Called by the exit trap; a trap of its own before session_cleanup would
+# hide the status of a failure from it.
+session_extra_cleanup() { wineserver -k 2>/dev/null || true; }
 started=$(now_ms)
 WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot --init >"$session_tmp/wineboot.log" 2>&1 ||
     fail "wineboot failed: $(cat "$session_tmp/wineboot.log")"
@@ -175,3 +181,92 @@ if ! cmp -s "$expected" "$save_file"; then
 fi
 cmp -s "$session_tmp/settings-before" "$settings" || fail "ivlname.cfg was changed"
 echo "ok   the registry entry wins; Edit Name and Submit wrote exactly the name's 17 bytes"
+
+# 5. The copies: one before the rename above, one before a macros edit;
+# Ctrl+Z twice, the second undoing the rename of the earlier run.
+local_appdata=$(find "$drive_c/users" -mindepth 3 -maxdepth 3 -type d -path '*/AppData/Local' \
+    ! -path '*/Public/*' | head -n 1)
+[[ -n "$local_appdata" ]] || fail "the prefix has no %LOCALAPPDATA%"
+backups="$local_appdata/korvax-editor/backups"
+copy_count() {
+    find "$backups" -name '*.sav' 2>/dev/null | wc -l
+}
+newest_copy() {
+    find "$backups" -name '*.sav' | sort | tail -n 1
+}
+[[ $(copy_count) -eq 1 ]] || fail "after the rename there are $(copy_count) copies in $backups, not 1"
+cmp -s "$(newest_copy)" "$pristine" || fail "the copy before the rename is not the original file"
+answer_question() {
+    local key=$1 box
+    box=$(wait_for_window "$failure_title")
+    focus_window "$box"
+    xdotool key "$key"
+    wait_for_window_gone "$failure_title"
+}
+after_rename="$session_tmp/after-rename.sav"
+cp "$save_file" "$after_rename"
+start_wine_editor
+main=$(wait_for_window "$main_title")
+focus_window "$main"
+click_control "$main" 240 2280 2655 375 # Command2, "Edit Macros"
+macros_editor=$(wait_for_window "Macros Editor")
+retype_box "$macros_editor" 120 480 6135 375 "Meet at the north gate" # txtmacro(0)
+click_control "$macros_editor" 3360 5400 1335 375                    # cmdsave
+wait_for_window_gone "Macros Editor"
+[[ $(copy_count) -eq 2 ]] || fail "after the macros edit there are $(copy_count) copies, not 2"
+cmp -s "$(newest_copy)" "$after_rename" || fail "the copy before the macros edit is not the renamed file"
+for expected in "$after_rename" "$pristine"; do
+    focus_window "$main"
+    xdotool key ctrl+z
+    answer_question Return # Yes is the default
+    wait_until_same "$save_file" "$expected" \
+        "the player file is not $(basename "$expected") after the undo ($(cmp "$save_file" "$expected" 2>&1 || true))"
+done
+close_main_window "$main"
+echo "ok   a copy before each write; Ctrl+Z twice puts back the original byte for byte"
+
+# A rename that must be refused: Submit, the question answered with KEY,
+# then the name editor still open and the file as it was.
+refused_rename() {
+    local key=$1 what=$2 name_editor
+    cp "$save_file" "$session_tmp/before.sav"
+    start_wine_editor
+    main=$(wait_for_window "$main_title")
+    focus_window "$main"
+    click_control "$main" 240 1800 2655 375 # Command1, "Edit Name"
+    name_editor=$(wait_for_window "Name Editor")
+    retype_box "$name_editor" 120 480 2655 375 "Nobody" # txtname
+    click_control "$name_editor" 1440 1080 1335 375     # cmdsave
+    answer_question "$key"
+    wait_for_window "Name Editor" >/dev/null
+    cmp -s "$save_file" "$session_tmp/before.sav" || fail "No $what still wrote the file"
+    click_control "$name_editor" 2880 1080 1095 375 # cmdcancel
+    wait_for_window_gone "Name Editor"
+    close_main_window "$main"
+}
+
+# 6. A file where the editor's folder must go.
+mv "$local_appdata/korvax-editor" "$session_tmp/kept-copies"
+touch "$local_appdata/korvax-editor"
+refused_rename Return "to the missing copy"
+rm "$local_appdata/korvax-editor"
+mv "$session_tmp/kept-copies" "$local_appdata/korvax-editor"
+echo "ok   no backups folder: the question, and No leaves the file unchanged and the editor open"
+
+# 7. The game runs.
+cp "$idle" "$game_dir/korvax.exe"
+wine 'C:\Games\KORVAX\korvax.exe' 120 >/dev/null 2>&1 &
+game_pid=$!
+session_extra_cleanup() {
+    wineserver -k 2>/dev/null || true
+    stop_process "$game_pid"
+}
+deadline=$(($(now_ms) + 10000))
+until grep -qx korvax.exe /proc/[0-9]*/comm 2>/dev/null; do
+    (($(now_ms) < deadline)) || fail "korvax.exe did not start under Wine"
+    sleep 0.05
+done
+copies_before=$(copy_count)
+refused_rename Escape "while the game runs"
+[[ $(copy_count) -eq $copies_before ]] || fail "a copy was made although the write was refused"
+echo "ok   korvax.exe running: the question, and No leaves the file unchanged and the editor open"

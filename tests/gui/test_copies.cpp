@@ -1,0 +1,287 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The copies made before each change, Ctrl+Z, the restore window and the
+// questions before a write, driven through the windows, with the player
+// file checked byte for byte.
+#include "backups.h"
+#include "form2.h"
+#include "frmname.h"
+#include "frmrestore.h"
+#include "modal.h"
+#include "probes.h"
+#include "rawfile.h"
+#include "samplegame.h"
+
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QMenu>
+#include <QtTest>
+
+#include <cerrno>
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct OpenGame
+{
+    SampleGame game;
+    Form1 window;
+    OpenGame()
+    {
+        game.load(window);
+        window.List1->setCurrentRow(2);
+        window.show();
+    }
+    BackupStore store() const { return window.writeGuard().store(); }
+
+    void submitName(const QString &name)
+    {
+        RunModal(window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            editor->txtname->setText(name);
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+        });
+    }
+    void submitMacro(int k, const QString &text)
+    {
+        RunModal(window.Command2, [&](QDialog *d) {
+            auto *editor = qobject_cast<Form2 *>(d);
+            editor->txtmacro[static_cast<std::size_t>(k)]->setText(text);
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+        });
+    }
+    std::shared_ptr<Question> undo(std::function<void(QMessageBox *)> answer)
+    {
+        // Ctrl+Z reaches only the active window; a closed dialog leaves none.
+        window.activateWindow();
+        static_cast<void>(QTest::qWaitForWindowActive(&window));
+        auto question = AnswerNextQuestion(std::move(answer));
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        return question;
+    }
+    // Right-clicks a macro label and takes the menu's entry with the key `key`;
+    // gives back whether the menu's Undo was enabled.
+    bool contextMenu(Qt::Key key)
+    {
+        auto undoEnabled = std::make_shared<bool>(false);
+        QTimer::singleShot(0, [undoEnabled, key] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            *undoEnabled = menu->findChild<QAction *>(QStringLiteral("actionUndo"))->isEnabled();
+            QTest::keyClick(menu, key);
+        });
+        QWidget *label = window.lblMacro[4];
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                label->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(label, &event);
+        return *undoEnabled;
+    }
+};
+
+} // namespace
+
+class TestCopies : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyChangeIsCopiedFirstAndCtrlZWalksBack()
+    {
+        OpenGame g;
+        const QByteArray original = g.game.bytes();
+        QVERIFY(!g.contextMenu(Qt::Key_Escape)); // nothing to undo yet
+
+        g.submitName(QStringLiteral("Zoë"));
+        const QByteArray afterName = g.game.bytes();
+        QCOMPARE(afterName, patched(NameAt(2), Cp(u"Zo\u00EB") + QByteArray(2, '\0')));
+        g.submitMacro(3, QStringLiteral("GG"));
+        const QByteArray afterMacros = g.game.bytes();
+        QCOMPARE(afterMacros, patched(MacroAt(2, 3), MacroField(u"GG"), afterName));
+
+        // One copy before each write, newest first, of the file as it was.
+        const QList<BackupCopy> copies = g.store().copies();
+        QCOMPARE(copies.size(), 2);
+        QCOMPARE(readBytes(copies[0].path), afterName);
+        QCOMPARE(copies[0].change.description(), QStringLiteral("the macros of player 3"));
+        QCOMPARE(readBytes(copies[1].path), original);
+        QCOMPARE(copies[1].change.description(), QStringLiteral("the name of player 3"));
+        // The folder says whose copies it holds.
+        QCOMPARE(readBytes(QFileInfo(copies[0].path).dir().filePath("game-folder.txt")),
+                 QByteArray::fromStdString(GameFolder + '\n'));
+        QVERIFY(g.contextMenu(Qt::Key_Escape));
+
+        // No: nothing changes.
+        g.window.List1->setCurrentRow(1);
+        const QStringList shown = captions(g.window);
+        QVERIFY(g.undo(PressKey(Qt::Key_Escape))->asked);
+        QCOMPARE(g.game.bytes(), afterMacros);
+
+        const auto first = g.undo(PressKey(Qt::Key_Return));
+        QCOMPARE(first->text,
+                 QStringLiteral("Put back kvxplr.sav as it was at %1 on %2, before the "
+                                "macros of player 3?")
+                     .arg(copies[0].time().toString(QStringLiteral("HH:mm:ss")),
+                          copies[0].time().toString(QStringLiteral("yyyy-MM-dd"))));
+        QVERIFY(first->yesByDefault);
+        QCOMPARE(g.game.bytes(), afterName);
+        QCOMPARE(g.window.List1->currentRow(), 1);
+        QCOMPARE(captions(g.window), shown);
+
+        QVERIFY(g.undo(PressKey(Qt::Key_Return))->text.endsWith("before the name of player 3?"));
+        QCOMPARE(g.game.bytes(), original);
+        QCOMPARE(names(g.window).at(2), QStringLiteral("Renée Strauß"));
+        QCOMPARE(g.window.List1->currentRow(), 1);
+
+        // Both taken back: Ctrl+Z says nothing and does nothing, and the
+        // states the undos replaced are kept.
+        QVERIFY(!g.undo(PressKey(Qt::Key_Return))->asked);
+        QVERIFY(!g.contextMenu(Qt::Key_Escape));
+        const QList<BackupCopy> after = g.store().copies();
+        QCOMPARE(after.size(), 4);
+        QCOMPARE(after[0].change.kind, Change::Kind::Undo);
+        QCOMPARE(readBytes(after[0].path), afterName);
+        QCOMPARE(readBytes(after[1].path), afterMacros);
+        QCOMPARE(g.game.bytes(), original);
+    }
+
+    void theRestoreWindowPutsBackAnyCopyAndCtrlZTakesItBack()
+    {
+        OpenGame g;
+        const QByteArray original = g.game.bytes();
+        g.submitName(QStringLiteral("Zoë"));
+        g.submitMacro(3, QStringLiteral("GG"));
+        const QByteArray afterMacros = g.game.bytes();
+
+        bool shown = false;
+        WhenModal<frmrestore>([&](frmrestore *window) {
+            shown = true;
+            QCOMPARE(window->List1->count(), 2);
+            const QString newest = window->List1->item(0)->text();
+            QVERIFY(newest.contains(QStringLiteral(", before the macros of player 3\n")));
+            QVERIFY(
+                newest.endsWith(QStringLiteral("Maximilian Vogt · Black&Gold · Zoë · (no name)")));
+            QVERIFY(window->List1->item(1)->text().contains(QStringLiteral("Renée Strauß")));
+            window->List1->setCurrentRow(1);
+            // No keeps the window open; Yes restores and closes it.
+            AnswerNextQuestion(ClickButton(QMessageBox::No));
+            QTest::mouseClick(window->cmdrestore, Qt::LeftButton);
+            QVERIFY(window->isVisible());
+            const auto question = AnswerNextQuestion(PressKey(Qt::Key_Return));
+            QTest::mouseClick(window->cmdrestore, Qt::LeftButton);
+            QVERIFY(question->text.endsWith(QStringLiteral("before the name of player 3?")));
+            QVERIFY(!window->isVisible());
+        });
+        g.contextMenu(Qt::Key_R);
+        QVERIFY(shown);
+        QCOMPARE(g.game.bytes(), original);
+        QCOMPARE(names(g.window).at(2), QStringLiteral("Renée Strauß"));
+        QCOMPARE(g.store().copies().first().change.kind, Change::Kind::Restore);
+
+        // A restore is a change like any other: Ctrl+Z takes it back.
+        QVERIFY(g.undo(PressKey(Qt::Key_Return))
+                    ->text.endsWith("before the restore of an "
+                                    "earlier copy?"));
+        QCOMPARE(g.game.bytes(), afterMacros);
+    }
+
+    void noCopyOrARunningGameAsksFirst_data()
+    {
+        QTest::addColumn<bool>("gameRuns");
+        QTest::addColumn<bool>("macros");
+        QTest::newRow("no copy, name") << false << false;
+        QTest::newRow("no copy, macros") << false << true;
+        QTest::newRow("game runs, name") << true << false;
+        QTest::newRow("game runs, macros") << true << true;
+    }
+
+    void noCopyOrARunningGameAsksFirst()
+    {
+        QFETCH(bool, gameRuns);
+        QFETCH(bool, macros);
+        OpenGame g;
+        QString expected;
+        if (gameRuns) {
+            g.window.writeGuard().setGameCheck([] { return true; });
+            expected = QStringLiteral("KORVAX is running. It may overwrite this change when it "
+                                      "saves or quits. Write anyway?");
+        } else {
+            // A folder below a file cannot be made.
+            g.window.writeGuard().setBackupRoot(g.game.playerFile() + QStringLiteral("/backups"));
+#ifdef _WIN32
+            const unsigned long code = 267; // ERROR_DIRECTORY
+#else
+            const unsigned long code = ENOTDIR;
+#endif
+            expected = QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. Write the "
+                                      "change anyway?")
+                           .arg(QDir::toNativeSeparators(g.store().folder()),
+                                QString::fromLocal8Bit(SystemErrorText(code)));
+        }
+        QPushButton *const opener = macros ? g.window.Command2 : g.window.Command1;
+        const auto edit = [&](QDialog *d) -> QPushButton * {
+            if (macros) {
+                auto *editor = qobject_cast<Form2 *>(d);
+                editor->txtmacro[3]->setText(QStringLiteral("GG"));
+                return editor->cmdsave;
+            }
+            auto *editor = qobject_cast<frmname *>(d);
+            editor->txtname->setText(QStringLiteral("Zoë"));
+            return editor->cmdsave;
+        };
+        RunModal(opener, [&](QDialog *d) {
+            QPushButton *save = edit(d);
+            // Return and Escape both answer No: nothing is written, the editor stays.
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+                const auto question = AnswerNextQuestion(PressKey(key));
+                QTest::mouseClick(save, Qt::LeftButton);
+                QCOMPARE(question->text, expected);
+                QVERIFY(!question->yesByDefault);
+                QVERIFY(d->isVisible());
+                QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
+            }
+            AnswerNextQuestion(ClickButton(QMessageBox::Yes));
+            QTest::mouseClick(save, Qt::LeftButton);
+            QVERIFY(!d->isVisible());
+        });
+        QCOMPARE(g.game.bytes(), macros
+                                     ? patched(MacroAt(2, 3), MacroField(u"GG"))
+                                     : patched(NameAt(2), Cp(u"Zo\u00EB") + QByteArray(2, '\0')));
+        QCOMPARE(g.store().copies().size(), gameRuns ? 1 : 0);
+    }
+
+    void theNewestHundredAreKeptAndNoCopyIsMadeTwice()
+    {
+        OpenGame g;
+        g.submitName(QStringLiteral("Zoë"));
+        // 100 older copies, a millisecond apart.
+        const QDir folder(g.store().folder());
+        const QDateTime old(QDate(2020, 1, 1), QTime(0, 0));
+        const auto oldCopy = [&](int i) {
+            return folder.filePath(old.addMSecs(i).toString("yyyy-MM-dd HH.mm.ss.zzz") +
+                                   " name of player 1.sav");
+        };
+        for (int i = 0; i < 100; ++i) {
+            QFile file(oldCopy(i));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray::number(i));
+        }
+        QCOMPARE(g.store().copies().size(), 101);
+        g.submitName(QStringLiteral("Zoë")); // the file differs from the newest copy
+        QCOMPARE(g.store().copies().size(), 100);
+        QVERIFY(!QFile::exists(oldCopy(0)));
+        QVERIFY(!QFile::exists(oldCopy(1)));
+        QVERIFY(QFile::exists(oldCopy(2)));
+        g.submitName(QStringLiteral("Zoë")); // the same bytes as the newest copy
+        QCOMPARE(g.store().copies().size(), 100);
+        QVERIFY(QFile::exists(oldCopy(2)));
+    }
+};
+
+QTEST_MAIN(TestCopies)
+#include "test_copies.moc"

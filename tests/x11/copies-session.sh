@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The copies before each change and Ctrl+Z, driven by real input on a
+# private X server:
+#   1. a rename and a macros edit, each after a copy of the file as it was;
+#      Ctrl+Z twice, and the player file equals the original byte for byte;
+#   2. a backups folder that cannot be made: the question, No, nothing written;
+#   3. a running program named korvax.exe: the question, No, nothing written.
+#
+# usage: copies-session.sh EDITOR MAKE_SAMPLE_SAVE [ARTIFACT_DIR]
+set -euo pipefail
+[[ $# -ge 2 && $# -le 3 ]] || { echo "usage: $0 EDITOR MAKE_SAMPLE_SAVE [ARTIFACT_DIR]" >&2; exit 2; }
+editor=$1 make_sample_save=$2 artifacts=${3:-}
+# shellcheck source=../../tools/x11-session.sh
+source "$(dirname "$0")/../../tools/x11-session.sh"
+if [[ -n "$artifacts" ]]; then
+    mkdir -p "$artifacts"
+    FAILURE_SHOT="$artifacts/copies-session-failure.png"
+    rm -f "$FAILURE_SHOT"
+fi
+game_pid=
+session_extra_cleanup() { stop_process "$game_pid"; }
+
+main_title="Ironvale Name Editor For KORVAX."
+question_title="KORVAX player editor"
+
+start_x_server
+unset XDG_DATA_HOME
+prepare_user_install "$editor" "$make_sample_save"
+backups="$HOME/.local/share/korvax-editor/backups"
+pristine="$session_tmp/pristine.sav"
+cp "$save_file" "$pristine"
+
+copies() {
+    find "$backups" -name '*.sav' 2>/dev/null | sort
+}
+copy_count() {
+    copies | wc -l
+}
+newest_copy() {
+    copies | tail -n 1
+}
+
+# Answers the question that must now show with KEY and waits for it to close.
+answer_question() {
+    local key=$1 box
+    box=$(wait_for_window "$question_title")
+    focus_window "$box"
+    xdotool key "$key"
+    wait_for_window_gone "$question_title"
+}
+
+# Edit Macros on the selected player: a new text in the first box, Submit.
+edit_first_macro() {
+    local main=$1 text=$2 editor_window
+    click_control "$main" 240 2280 2655 375 # Command2, "Edit Macros"
+    editor_window=$(wait_for_window "Macros Editor")
+    retype_box "$editor_window" 120 480 6135 375 "$text" # txtmacro(0)
+    click_control "$editor_window" 3360 5400 1335 375    # cmdsave
+}
+
+# 1. Two edits, each after a copy; Ctrl+Z twice puts the original back.
+start_editor "$program_dir/korvax-editor"
+main=$(wait_for_window "$main_title")
+rename_player_2 "$main" "Iron Duke"
+[[ $(copy_count) -eq 1 ]] || fail "after the rename there are $(copy_count) copies, not 1"
+cmp -s "$(newest_copy)" "$pristine" || fail "the copy before the rename is not the original file"
+after_rename="$session_tmp/after-rename.sav"
+cp "$save_file" "$after_rename"
+cmp -s "$after_rename" "$pristine" && fail "the rename changed nothing"
+
+edit_first_macro "$main" "Meet at the north gate"
+wait_for_window_gone "Macros Editor"
+[[ $(copy_count) -eq 2 ]] || fail "after the macros edit there are $(copy_count) copies, not 2"
+cmp -s "$(newest_copy)" "$after_rename" || fail "the copy before the macros edit is not the renamed file"
+echo "ok   a copy of the file as it was before each of two edits"
+
+for expected in "$after_rename" "$pristine"; do
+    focus_window "$main"
+    xdotool key ctrl+z
+    answer_question Return # Yes is the default
+    wait_until_same "$save_file" "$expected" \
+        "the player file is not $(basename "$expected") after the undo ($(cmp "$save_file" "$expected" 2>&1 || true))"
+done
+[[ $(copy_count) -eq 4 ]] || fail "the undos left $(copy_count) copies, not 4"
+stop_process "$editor_pid"
+editor_pid=
+echo "ok   Ctrl+Z twice: the player file equals the original byte for byte"
+
+# 2. The backups folder cannot be made: a file stands where a folder must go.
+touch "$session_tmp/not-a-folder"
+XDG_DATA_HOME="$session_tmp/not-a-folder/data" start_editor "$program_dir/korvax-editor"
+main=$(wait_for_window "$main_title")
+cp "$save_file" "$session_tmp/before.sav"
+focus_window "$main"
+window_geometry "$main"
+xdotool mousemove $((WIN_X + $(px 240) + 20)) $((WIN_Y + $(px 480) + 6)) click 1
+click_control "$main" 240 1800 2655 375 # Command1, "Edit Name"
+name_editor=$(wait_for_window "Name Editor")
+retype_box "$name_editor" 120 480 2655 375 "Nobody"
+click_control "$name_editor" 1440 1080 1335 375 # cmdsave
+answer_question Return # No is the default
+wait_for_window "Name Editor" >/dev/null
+cmp -s "$save_file" "$session_tmp/before.sav" || fail "No to the missing copy still wrote the file"
+stop_process "$editor_pid"
+editor_pid=
+echo "ok   no backups folder: the question, and No leaves the file unchanged and the editor open"
+
+# 3. The game runs: any small program under the name korvax.exe.
+cp "$(command -v sleep)" "$session_tmp/korvax.exe"
+"$session_tmp/korvax.exe" 120 &
+game_pid=$!
+start_editor "$program_dir/korvax-editor"
+main=$(wait_for_window "$main_title")
+rename_player_2_without_waiting() {
+    focus_window "$main"
+    click_control "$main" 240 1800 2655 375 # Command1, "Edit Name"
+    name_editor=$(wait_for_window "Name Editor")
+    retype_box "$name_editor" 120 480 2655 375 "Nobody"
+    click_control "$name_editor" 1440 1080 1335 375 # cmdsave
+}
+rename_player_2_without_waiting
+answer_question Escape # No
+wait_for_window "Name Editor" >/dev/null
+cmp -s "$save_file" "$session_tmp/before.sav" || fail "No while the game runs still wrote the file"
+[[ $(copy_count) -eq 4 ]] || fail "a copy was made although the write was refused"
+echo "ok   korvax.exe running: the question, and No leaves the file unchanged and the editor open"
