@@ -54,7 +54,7 @@ void Form2::cmdsave_Click()
     try {
         // A text the file cannot hold is refused before anything happens.
         for (const auto &text : texts)
-            EncodeText(std::u16string_view(text).substr(0, PlayerLayout::MacroMaxLength));
+            EncodePlayerText(std::u16string_view(text).substr(0, PlayerLayout::MacroMaxLength));
         if (!mainWindow()->writeGuard().prepareWrite(this, Change::macros(CurrentPlayer)))
             return;
         PlayerFileWriter(CurrentPlayerFilePath()).WritePlayerMacros(CurrentPlayer, texts);

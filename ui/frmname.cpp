@@ -32,7 +32,7 @@ void frmname::cmdsave_Click()
     const std::u16string name = txtname->text().toStdU16String();
     try {
         // A name the file cannot hold is refused before anything happens.
-        EncodeText(std::u16string_view(name).substr(0, PlayerLayout::NameMaxLength));
+        EncodePlayerText(std::u16string_view(name).substr(0, PlayerLayout::NameMaxLength));
         if (!mainWindow()->writeGuard().prepareWrite(this, Change::name(CurrentPlayer)))
             return;
         PlayerFileWriter(CurrentPlayerFilePath()).WritePlayerName(CurrentPlayer, name);
