@@ -134,11 +134,12 @@ window_geometry "$main"
 [[ "${WIN_W}x${WIN_H}" == 491x350 ]] || fail "the main window is ${WIN_W}x${WIN_H} pixels, not 491x350"
 shot="$artifacts/windows-form1.png"
 check_names() {
-    # The list's four rows of text (Times New Roman 9.75 pt: 15 pixels a
-    # row under Wine's font); rows 0 to 2 hold names, row 3 the empty one.
+    # The list's four rows of text (Times New Roman 9.75 pt, under Wine its
+    # stand-in Liberation Serif: 17 pixels a row); rows 0 to 2 hold names,
+    # row 3 the empty one.
     local row y fraction
     for row in 0 1 2 3; do
-        y=$(($(px 480) + 2 + 15 * row))
+        y=$(($(px 480) + 2 + 17 * row))
         fraction=$(bright_fraction "$shot" $(($(px 240) + 3)) "$y" 150 13)
         if [[ $row -lt 3 ]]; then
             is_true "$fraction < 0.99" || return 1
