@@ -40,7 +40,7 @@ void CheckReads(const std::string &path, std::string_view data)
     for (std::int16_t slot = 0; slot < SlotCount; ++slot) {
         const auto name = file.ReadPlayerName(slot);
         FUZZ_REQUIRE(name);
-        FUZZ_REQUIRE(*name == DecodeBytes(FieldText(data, NameAt(slot), std::string_view::npos)));
+        FUZZ_REQUIRE(*name == DecodeBytes(FieldText(data, NameAt(slot), NameAreaSize)));
         const auto macros = file.ReadPlayerMacros(slot);
         FUZZ_REQUIRE(macros);
         for (int k = 0; k < MacroCount; ++k) {
