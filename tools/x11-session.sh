@@ -225,6 +225,40 @@ wait_until_same() {
 }
 
 # Twips to pixels at 96 dpi, rounded as the editor rounds its layouts.
+# Keeps the picture of the screen at a failure as FOLDER/NAME-failure.png,
+# when a FOLDER is given.
+keep_failure_shot_in() {
+    local folder=$1 name=$2
+    [[ -n $folder ]] || return 0
+    mkdir -p "$folder"
+    FAILURE_SHOT="$folder/$name-failure.png"
+    rm -f "$FAILURE_SHOT"
+}
+
+# Answers the message box titled TITLE with KEY and waits for it to close.
+answer_message_box() {
+    local title=$1 key=$2 box
+    box=$(wait_for_window "$title")
+    focus_window "$box"
+    xdotool key "$key"
+    wait_for_window_gone "$title"
+}
+
+# Presses Ctrl+Z in WINDOW once for each EXPECTED file, answers the question
+# titled TITLE with Return (its default, Yes), and waits each time for the
+# player file SAVE to equal that EXPECTED file.
+undo_expecting() {
+    local window=$1 title=$2 save=$3 expected
+    shift 3
+    for expected in "$@"; do
+        focus_window "$window"
+        xdotool key ctrl+z
+        answer_message_box "$title" Return
+        wait_until_same "$save" "$expected" \
+            "the player file is not $(basename "$expected") after the undo ($(cmp "$save" "$expected" 2>&1 || true))"
+    done
+}
+
 px() {
     echo $((($1 + 7) / 15))
 }

@@ -23,9 +23,7 @@ set -euo pipefail
 editor=$1 make_sample_save=$2 artifacts=$3 idle=$4
 # shellcheck source=../../tools/x11-session.sh
 source "$(dirname "$0")/../../tools/x11-session.sh"
-mkdir -p "$artifacts"
-FAILURE_SHOT="$artifacts/editor-session-failure.png"
-rm -f "$FAILURE_SHOT"
+keep_failure_shot_in "$artifacts" editor-session
 
 main_title="Ironvale Name Editor For KORVAX."
 failure_title="KORVAX player editor"
@@ -197,13 +195,6 @@ newest_copy() {
 }
 [[ $(copy_count) -eq 1 ]] || fail "after the rename there are $(copy_count) copies in $backups, not 1"
 cmp -s "$(newest_copy)" "$pristine" || fail "the copy before the rename is not the original file"
-answer_question() {
-    local key=$1 box
-    box=$(wait_for_window "$failure_title")
-    focus_window "$box"
-    xdotool key "$key"
-    wait_for_window_gone "$failure_title"
-}
 after_rename="$session_tmp/after-rename.sav"
 cp "$save_file" "$after_rename"
 start_wine_editor
@@ -216,13 +207,7 @@ click_control "$macros_editor" 3360 5400 1335 375                    # cmdsave
 wait_for_window_gone "Macros Editor"
 [[ $(copy_count) -eq 2 ]] || fail "after the macros edit there are $(copy_count) copies, not 2"
 cmp -s "$(newest_copy)" "$after_rename" || fail "the copy before the macros edit is not the renamed file"
-for expected in "$after_rename" "$pristine"; do
-    focus_window "$main"
-    xdotool key ctrl+z
-    answer_question Return # Yes is the default
-    wait_until_same "$save_file" "$expected" \
-        "the player file is not $(basename "$expected") after the undo ($(cmp "$save_file" "$expected" 2>&1 || true))"
-done
+undo_expecting "$main" "$failure_title" "$save_file" "$after_rename" "$pristine"
 close_main_window "$main"
 echo "ok   a copy before each write; Ctrl+Z twice puts back the original byte for byte"
 
@@ -238,7 +223,7 @@ refused_rename() {
     name_editor=$(wait_for_window "Name Editor")
     retype_box "$name_editor" 120 480 2655 375 "Nobody" # txtname
     click_control "$name_editor" 1440 1080 1335 375     # cmdsave
-    answer_question "$key"
+    answer_message_box "$failure_title" "$key"
     wait_for_window "Name Editor" >/dev/null
     cmp -s "$save_file" "$session_tmp/before.sav" || fail "No $what still wrote the file"
     click_control "$name_editor" 2880 1080 1095 375 # cmdcancel

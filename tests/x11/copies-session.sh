@@ -13,11 +13,7 @@ set -euo pipefail
 editor=$1 make_sample_save=$2 artifacts=${3:-}
 # shellcheck source=../../tools/x11-session.sh
 source "$(dirname "$0")/../../tools/x11-session.sh"
-if [[ -n "$artifacts" ]]; then
-    mkdir -p "$artifacts"
-    FAILURE_SHOT="$artifacts/copies-session-failure.png"
-    rm -f "$FAILURE_SHOT"
-fi
+keep_failure_shot_in "$artifacts" copies-session
 game_pid=
 session_extra_cleanup() { stop_process "$game_pid"; }
 
@@ -42,14 +38,6 @@ newest_copy() {
 }
 
 # Answers the question that must now show with KEY and waits for it to close.
-answer_question() {
-    local key=$1 box
-    box=$(wait_for_window "$question_title")
-    focus_window "$box"
-    xdotool key "$key"
-    wait_for_window_gone "$question_title"
-}
-
 # Edit Macros on the selected player: a new text in the first box, Submit.
 edit_first_macro() {
     local main=$1 text=$2 editor_window
@@ -75,13 +63,7 @@ wait_for_window_gone "Macros Editor"
 cmp -s "$(newest_copy)" "$after_rename" || fail "the copy before the macros edit is not the renamed file"
 echo "ok   a copy of the file as it was before each of two edits"
 
-for expected in "$after_rename" "$pristine"; do
-    focus_window "$main"
-    xdotool key ctrl+z
-    answer_question Return # Yes is the default
-    wait_until_same "$save_file" "$expected" \
-        "the player file is not $(basename "$expected") after the undo ($(cmp "$save_file" "$expected" 2>&1 || true))"
-done
+undo_expecting "$main" "$question_title" "$save_file" "$after_rename" "$pristine"
 [[ $(copy_count) -eq 4 ]] || fail "the undos left $(copy_count) copies, not 4"
 stop_process "$editor_pid"
 editor_pid=
@@ -99,7 +81,7 @@ click_control "$main" 240 1800 2655 375 # Command1, "Edit Name"
 name_editor=$(wait_for_window "Name Editor")
 retype_box "$name_editor" 120 480 2655 375 "Nobody"
 click_control "$name_editor" 1440 1080 1335 375 # cmdsave
-answer_question Return # No is the default
+answer_message_box "$question_title" Return # No is the default
 wait_for_window "Name Editor" >/dev/null
 cmp -s "$save_file" "$session_tmp/before.sav" || fail "No to the missing copy still wrote the file"
 stop_process "$editor_pid"
@@ -120,7 +102,7 @@ rename_player_2_without_waiting() {
     click_control "$name_editor" 1440 1080 1335 375 # cmdsave
 }
 rename_player_2_without_waiting
-answer_question Escape # No
+answer_message_box "$question_title" Escape # No
 wait_for_window "Name Editor" >/dev/null
 cmp -s "$save_file" "$session_tmp/before.sav" || fail "No while the game runs still wrote the file"
 [[ $(copy_count) -eq 4 ]] || fail "a copy was made although the write was refused"

@@ -11,11 +11,7 @@ set -euo pipefail
 editor=$1 make_sample_save=$2 artifacts=${3:-}
 # shellcheck source=../../tools/x11-session.sh
 source "$(dirname "$0")/../../tools/x11-session.sh"
-if [[ -n "$artifacts" ]]; then
-    mkdir -p "$artifacts"
-    FAILURE_SHOT="$artifacts/edit-session-failure.png"
-    rm -f "$FAILURE_SHOT"
-fi
+keep_failure_shot_in "$artifacts" edit-session
 
 # Player file layout: four slots of 25948 bytes; the name at 20, the ten
 # 40-byte macro fields from 8420.

@@ -11,11 +11,7 @@ set -euo pipefail
 editor=$1 artifacts=${2:-}
 # shellcheck source=../../tools/x11-session.sh
 source "$(dirname "$0")/../../tools/x11-session.sh"
-if [[ -n "$artifacts" ]]; then
-    mkdir -p "$artifacts"
-    FAILURE_SHOT="$artifacts/failure-report-failure.png"
-    rm -f "$FAILURE_SHOT"
-fi
+keep_failure_shot_in "$artifacts" failure-report
 
 start_x_server
 program_dir="$session_tmp/program"
