@@ -139,7 +139,8 @@ void RemoveFileQuietly(const std::string &path)
 
 void SyncFolderOf(const std::string &)
 {
-    // MoveFileExA's MOVEFILE_WRITE_THROUGH has done it.
+    // Windows has no flush of a folder's entries; the editor's own renames
+    // use MoveFileExA's MOVEFILE_WRITE_THROUGH instead.
 }
 
 #else

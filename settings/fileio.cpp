@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileio.h"
 
+#include "filedescriptor.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <utility>
@@ -30,11 +32,6 @@ using Offset = long long;
 int openFile(const fs::path &path, int flags)
 {
     return ::_wopen(path.c_str(), flags | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-
-int closeFile(int fd)
-{
-    return ::_close(fd);
 }
 
 bool writeAllAt(int fd, Offset offset, std::string_view bytes)
@@ -85,11 +82,6 @@ int openFile(const fs::path &path, int flags)
     return ::open(path.c_str(), flags | O_CLOEXEC, 0666);
 }
 
-int closeFile(int fd)
-{
-    return ::close(fd);
-}
-
 bool writeAllAt(int fd, Offset offset, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -138,26 +130,6 @@ constexpr int ExistingFileFlags = O_WRONLY | O_NONBLOCK;
 #endif
 
 // One open descriptor, closed by the destructor unless close() was called.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            closeFile(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // A close can report a write that failed late (NFS, quotas).
-    bool close() { return closeFile(std::exchange(m_fd, -1)) == 0; }
-
-private:
-    int m_fd;
-};
 
 } // namespace
 
@@ -179,7 +151,7 @@ std::optional<std::string> ReadRegularFile(const fs::path &path, std::uintmax_t 
     return text;
 #else
     // Without O_NONBLOCK, opening a FIFO waits for a writer forever.
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info
     {
     };
@@ -212,7 +184,7 @@ std::optional<std::string> ReadRegularFile(const fs::path &path, std::uintmax_t 
 
 NewFile WriteNewFile(const fs::path &path, std::string_view bytes)
 {
-    Descriptor fd(openFile(path, NewFileFlags));
+    FileDescriptor fd(openFile(path, NewFileFlags));
     if (!fd.valid())
         return NewFile::NotCreated;
     if (writeAllAt(fd.get(), 0, bytes) && syncFile(fd.get()) && fd.close())
@@ -225,7 +197,7 @@ NewFile WriteNewFile(const fs::path &path, std::string_view bytes)
 
 bool OverwriteInPlace(const fs::path &path, std::string_view bytes)
 {
-    Descriptor fd(openFile(path, ExistingFileFlags));
+    FileDescriptor fd(openFile(path, ExistingFileFlags));
     Offset oldSize = 0;
     if (!fd.valid() || !sizeOf(fd.get(), oldSize))
         return false;
@@ -236,15 +208,4 @@ bool OverwriteInPlace(const fs::path &path, std::string_view bytes)
     }
     return writeAllAt(fd.get(), 0, bytes) && syncFile(fd.get()) &&
            (newSize >= oldSize || (resize(fd.get(), newSize) && syncFile(fd.get()))) && fd.close();
-}
-
-void SyncFolder(const fs::path &folder)
-{
-#ifndef _WIN32
-    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid())
-        ::fsync(fd.get());
-#else
-    (void)folder;
-#endif
 }

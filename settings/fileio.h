@@ -31,7 +31,3 @@ NewFile WriteNewFile(const std::filesystem::path &path, std::string_view bytes);
 // taken before any byte changes, so a full disk leaves the old content
 // whole; the file is shortened last. Forced onto the disk.
 bool OverwriteInPlace(const std::filesystem::path &path, std::string_view bytes);
-
-// Forces the folder's entries (a rename into it) onto the disk. Does
-// nothing where the system has no such call.
-void SyncFolder(const std::filesystem::path &folder);

@@ -2,6 +2,7 @@
 #include "gameprocess.h"
 
 #include "asciitext.h"
+#include "filedescriptor.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -78,25 +79,6 @@ std::vector<std::uint32_t> GameProcessIds()
 
 namespace {
 
-// A file descriptor, closed when it goes out of scope.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 struct FolderCloser
 {
     void operator()(DIR *folder) const { ::closedir(folder); }
@@ -112,7 +94,7 @@ constexpr std::size_t LongestField = 64 * 1024;
 // to look at.
 std::optional<std::string> FirstField(int folder, const std::string &file, char end)
 {
-    const Descriptor fd(::openat(folder, file.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor fd(::openat(folder, file.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0)
         return std::nullopt;
     std::string field;

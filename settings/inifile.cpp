@@ -7,6 +7,7 @@
 
 #include "asciitext.h"
 #include "fileio.h"
+#include "rawfile.h"
 #include "systemservices.h"
 
 #include <algorithm>
@@ -295,7 +296,7 @@ Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
         fs::remove(temporary, error);
         return Saved::CannotReplace;
     }
-    SyncFolder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
+    SyncFolderOf(target.string());
     return Saved::Replaced;
 }
 
