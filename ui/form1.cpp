@@ -142,13 +142,12 @@ bool Form1::PutBack(QWidget *asker, const BackupCopy &copy, const Change &change
     if (!m_writeGuard.prepareWrite(asker, change))
         return false;
     RestoreWholeFile(CurrentPlayerFilePath(), bytes);
-    ReloadFromFile();
+    ListPlayersFromFile(List1->currentRow());
     return true;
 }
 
-void Form1::ReloadFromFile()
+void Form1::ListPlayersFromFile(int row)
 {
-    const int row = List1->currentRow();
     {
         // Emptying the list is not a selection of the user's.
         const QSignalBlocker quiet(List1);

@@ -37,6 +37,10 @@ public:
     // user said No to a question.
     bool PutBack(QWidget *asker, const BackupCopy &copy, const Change &change);
 
+    // Lists the four names as the file now holds them and selects `row`,
+    // whose selection handling shows that slot's macros.
+    void ListPlayersFromFile(int row);
+
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
@@ -48,7 +52,6 @@ private:
     void UndoLastChange();
     void ShowRestoreWindow();
     void ShowContextMenu(const QPoint &globalPosition);
-    void ReloadFromFile();
 
     WriteGuard m_writeGuard;
 };

@@ -9,8 +9,6 @@
 #include "playertext.h"
 #include "refusal.h"
 
-#include <QSignalBlocker>
-
 frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
 {
     setupUi(this);
@@ -41,14 +39,7 @@ void frmname::cmdsave_Click()
         ShowRefusal(this, error);
         return;
     }
-    ClassicListBox *const list = mainWindow()->List1;
-    {
-        // Emptying the list is not a selection of the user's.
-        const QSignalBlocker quiet(list);
-        list->clear();
-    }
-    AppendPlayerNames(list);
-    Application::runNested([list] { list->setCurrentRow(CurrentPlayer); });
+    mainWindow()->ListPlayersFromFile(CurrentPlayer);
     accept();
 }
 
