@@ -6,21 +6,7 @@
 # needs the static Windows Qt of tools/build-windows-qt: use that Qt's
 # lib/cmake/Qt6/qt.toolchain.cmake as CMAKE_TOOLCHAIN_FILE and name this file
 # as its QT_CHAINLOAD_TOOLCHAIN_FILE (tools/build-windows does).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(KORVAX_MINGW_TRIPLE x86_64-w64-mingw32)
-# The posix thread model: std::thread and std::mutex work without extra flags.
-set(CMAKE_C_COMPILER ${KORVAX_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KORVAX_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${KORVAX_MINGW_TRIPLE}-windres)
-set(CMAKE_STRIP ${KORVAX_MINGW_TRIPLE}-strip)
-
-list(APPEND CMAKE_FIND_ROOT_PATH /usr/${KORVAX_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-compilers.cmake)
 
 # -O2 rather than -O3: at -O3 GCC 12 reports false -Wrestrict errors inside
 # std::string's operator+ (GCC bug 105329).
