@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The KORVAX player editor.
-#include "application.h"
-#include "fonts.h"
-#include "form1.h"
+#include "ui/application.h"
+#include "ui/fonts.h"
+#include "ui/form1.h"
 
 int main(int argc, char **argv)
 {

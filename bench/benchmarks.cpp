@@ -3,15 +3,15 @@
 // least the same job costs when done with bare Qt or bare system calls.
 // Every figure is a median over repetitions; the table at the end pairs each
 // measurement with its floor.
-#include "exposed.h"
-#include "fonts.h"
-#include "form1.h"
-#include "form2.h"
-#include "form3.h"
-#include "frmname.h"
-#include "samplegame.h"
-#include "wineprefixes.h"
-#include "wineregistry.h"
+#include "bench/exposed.h"
+#include "settings/wineprefixes.h"
+#include "settings/wineregistry.h"
+#include "tools/samplegame.h"
+#include "ui/fonts.h"
+#include "ui/form1.h"
+#include "ui/form2.h"
+#include "ui/form3.h"
+#include "ui/frmname.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,12 +5,12 @@
 // that stays after the warm-up is a leak.
 //
 // usage: korvax-memory [cycles]   (1000 by default)
-#include "application.h"
-#include "exposed.h"
-#include "fonts.h"
-#include "form1.h"
-#include "frmname.h"
-#include "samplegame.h"
+#include "bench/exposed.h"
+#include "tools/samplegame.h"
+#include "ui/application.h"
+#include "ui/fonts.h"
+#include "ui/form1.h"
+#include "ui/frmname.h"
 
 #include <QDialog>
 #include <QPushButton>

@@ -32,7 +32,7 @@ endif()
 
 include(GNUInstallDirs)
 
-set(KORVAX_ICON ${PROJECT_SOURCE_DIR}/app/images/icon.png)
+set(KORVAX_ICON ${PROJECT_SOURCE_DIR}/ui/images/icon.png)
 set(KORVAX_DESKTOP_ENTRY ${PROJECT_BINARY_DIR}/korvax-editor.desktop)
 
 install(TARGETS korvax-editor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT editor)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "filecopy.h"
+#include "playerfile/filecopy.h"
 
-#include "rawfile.h"
+#include "playerfile/rawfile.h"
 
 #include <cerrno>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "playerfile.h"
+#include "playerfile/playerfile.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "codepage.h"
-#include "rawfile.h"
+#include "playerfile/codepage.h"
+#include "playerfile/rawfile.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "rawfile.h"
+#include "playerfile/rawfile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fileio.h"
+#include "settings/fileio.h"
 
-#include "filedescriptor.h"
+#include "settings/filedescriptor.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "gamefolder.h"
+#include "settings/gamefolder.h"
 
-#include "asciitext.h"
+#include "settings/asciitext.h"
 
 namespace {
 

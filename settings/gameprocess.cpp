@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "gameprocess.h"
+#include "settings/gameprocess.h"
 
-#include "asciitext.h"
-#include "filedescriptor.h"
+#include "settings/asciitext.h"
+#include "settings/filedescriptor.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -3,12 +3,12 @@
 // calls. Reading looks a key up in one pass over the file's bytes; writing
 // splits the file into lines once, edits them and saves the result without
 // disturbing any other byte of the file.
-#include "inifile.h"
+#include "settings/inifile.h"
 
-#include "asciitext.h"
-#include "fileio.h"
-#include "rawfile.h"
-#include "systemservices.h"
+#include "playerfile/rawfile.h"
+#include "settings/asciitext.h"
+#include "settings/fileio.h"
+#include "settings/systemservices.h"
 
 #include <algorithm>
 #include <cstddef>

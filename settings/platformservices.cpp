@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "gamefolder.h"
+#include "settings/gamefolder.h"
 
 std::string PlatformServices::GameFolderFromRegistry()
 {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "prefixcache.h"
+#include "settings/prefixcache.h"
 
-#include "fileio.h"
-#include "wineregistry.h"
+#include "settings/fileio.h"
+#include "settings/wineregistry.h"
 
 #include <charconv>
 #include <filesystem>

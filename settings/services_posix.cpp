@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // System services on systems without the Windows API: our own INI reader
 // and writer, and the game's registry entry from the user's Wine prefixes.
-#include "inifile.h"
-#include "prefixcache.h"
-#include "systemservices.h"
-#include "wineprefixes.h"
+#include "settings/inifile.h"
+#include "settings/prefixcache.h"
+#include "settings/systemservices.h"
+#include "settings/wineprefixes.h"
 
 #include <climits>
 #include <cstdlib>

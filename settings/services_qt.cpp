@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder dialog and the browser through Qt, on systems where the
 // Windows shell is not there.
-#include "systemservices.h"
+#include "settings/systemservices.h"
 
 #include <QDesktopServices>
 #include <QFile>

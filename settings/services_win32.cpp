@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // System services on Windows, through the ANSI entry points of the system's
 // own calls: texts cross in the ANSI code page, like the player file's.
-#include "folderdialog_win32.h"
-#include "registry_win32.h"
-#include "systemservices.h"
+#include "settings/folderdialog_win32.h"
+#include "settings/registry_win32.h"
+#include "settings/systemservices.h"
 
 #include <objbase.h>
 #include <shellapi.h>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wineprefixes.h"
+#include "settings/wineprefixes.h"
 
-#include "asciitext.h"
-#include "fileio.h"
-#include "prefixcache.h"
-#include "wineregistry.h"
+#include "settings/asciitext.h"
+#include "settings/fileio.h"
+#include "settings/prefixcache.h"
+#include "settings/wineregistry.h"
 
 #include <yaml-cpp/yaml.h>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wineregistry.h"
+#include "settings/wineregistry.h"
 
-#include "asciitext.h"
-#include "codepage.h"
-#include "fileio.h"
-#include "systemservices.h"
+#include "playerfile/codepage.h"
+#include "settings/asciitext.h"
+#include "settings/fileio.h"
+#include "settings/systemservices.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the synthetic player file kvxplr.sav into the folder given.
-#include "samplesave.h"
+#include "tools/samplesave.h"
 
 #include <cstdio>
 

@@ -5,10 +5,10 @@
 // restore window after a rename and a macros edit, frmrestore.png. The
 // windows are opened through the main window's own buttons. Runs without a
 // display.
-#include "fonts.h"
-#include "form1.h"
-#include "frmrestore.h"
-#include "samplegame.h"
+#include "tools/samplegame.h"
+#include "ui/fonts.h"
+#include "ui/form1.h"
+#include "ui/frmrestore.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -4,11 +4,11 @@
 // A game folder in a temporary folder holding the synthetic player file,
 // and the start of a real main window on it.
 
-#include "form1.h"
-#include "gamefolder.h"
-#include "globals.h"
-#include "playerfile.h"
-#include "samplesave.h"
+#include "playerfile/playerfile.h"
+#include "settings/gamefolder.h"
+#include "tools/samplesave.h"
+#include "ui/form1.h"
+#include "ui/globals.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "samplesave.h"
+#include "tools/samplesave.h"
 
 #include <fstream>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "backups.h"
+#include "ui/backups.h"
 
-#include "filecopy.h"
-#include "playerfile.h"
-#include "rawfile.h"
+#include "playerfile/filecopy.h"
+#include "playerfile/playerfile.h"
+#include "playerfile/rawfile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "classiccontrols.h"
+#include "ui/classiccontrols.h"
 
-#include "classiclabel.h"
-#include "classiclistbox.h"
-#include "classictextbox.h"
-#include "fonts.h"
+#include "ui/classiclabel.h"
+#include "ui/classiclistbox.h"
+#include "ui/classictextbox.h"
+#include "ui/fonts.h"
 
 #include <QCursor>
 #include <QIcon>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "classiclabel.h"
+#include "ui/classiclabel.h"
 
 #include <QCursor>
 #include <QMouseEvent>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "classictextbox.h"
+#include "ui/classictextbox.h"
 
 #include <QRegularExpression>
 

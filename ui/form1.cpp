@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "form1.h"
+#include "ui/form1.h"
 
-#include "application.h"
-#include "filecopy.h"
-#include "form2.h"
-#include "frmname.h"
-#include "frmrestore.h"
-#include "gamefolder.h"
-#include "globals.h"
-#include "playerfile.h"
-#include "playertext.h"
+#include "playerfile/filecopy.h"
+#include "playerfile/playerfile.h"
+#include "settings/gamefolder.h"
+#include "ui/application.h"
+#include "ui/form2.h"
+#include "ui/frmname.h"
+#include "ui/frmrestore.h"
+#include "ui/globals.h"
+#include "ui/playertext.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

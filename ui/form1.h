@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui_form1.h"
-#include "writeguard.h"
+#include "ui/ui_form1.h"
+#include "ui/writeguard.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "playereditor.h"
-#include "ui_form2.h"
+#include "ui/playereditor.h"
+#include "ui/ui_form2.h"
 
 // The macros editor: the ten macro texts of the player selected in the
 // main window, each held to 40 characters.

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "form3.h"
+#include "ui/form3.h"
 
-#include "codepage.h"
-#include "playerfile.h"
-#include "playertext.h"
+#include "playerfile/codepage.h"
+#include "playerfile/playerfile.h"
+#include "ui/playertext.h"
 
 Form3::Form3(QWidget *owner) : ClassicDialog(owner)
 {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "classicdialog.h"
-#include "ui_form3.h"
+#include "ui/classicdialog.h"
+#include "ui/ui_form3.h"
 
 // The character map: composes a name or a macro from the characters with
 // codes 32 to 255 in whichever scratch box its opener made visible.

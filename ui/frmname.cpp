@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmname.h"
+#include "ui/frmname.h"
 
-#include "application.h"
-#include "form1.h"
-#include "form3.h"
-#include "globals.h"
-#include "playerfile.h"
-#include "playertext.h"
-#include "refusal.h"
+#include "playerfile/playerfile.h"
+#include "ui/application.h"
+#include "ui/form1.h"
+#include "ui/form3.h"
+#include "ui/globals.h"
+#include "ui/playertext.h"
+#include "ui/refusal.h"
 
 frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
 {

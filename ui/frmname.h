@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "playereditor.h"
-#include "ui_frmname.h"
+#include "ui/playereditor.h"
+#include "ui/ui_frmname.h"
 
 // The name editor: changes the name of the player selected in the main
 // window and writes it into the player file.

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmrestore.h"
+#include "ui/frmrestore.h"
 
-#include "application.h"
-#include "form1.h"
-#include "playerfile.h"
-#include "playertext.h"
+#include "playerfile/playerfile.h"
+#include "ui/application.h"
+#include "ui/form1.h"
+#include "ui/playertext.h"
 
 #include <QStringList>
 

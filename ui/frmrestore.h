@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "backups.h"
-#include "classicdialog.h"
-#include "ui_frmrestore.h"
+#include "ui/backups.h"
+#include "ui/classicdialog.h"
+#include "ui/ui_frmrestore.h"
 
 class Form1;
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "playereditor.h"
+#include "ui/playereditor.h"
 
-#include "form1.h"
-#include "form3.h"
-#include "globals.h"
-#include "playertext.h"
+#include "ui/form1.h"
+#include "ui/form3.h"
+#include "ui/globals.h"
+#include "ui/playertext.h"
 
 PlayerEditor::PlayerEditor(::Form1 *owner) : ClassicDialog(owner), m_form1(owner) {}
 

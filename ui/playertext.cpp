@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "playertext.h"
+#include "ui/playertext.h"
 
-#include "globals.h"
-#include "playerfile.h"
+#include "playerfile/playerfile.h"
+#include "ui/globals.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "refusal.h"
+#include "ui/refusal.h"
 
 #include <QMessageBox>
 

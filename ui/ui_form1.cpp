@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui_form1.h"
+#include "ui/ui_form1.h"
 
-#include "classiccontrols.h"
-#include "fonts.h"
-#include "systemservices.h"
-#include "twips.h"
+#include "settings/systemservices.h"
+#include "ui/classiccontrols.h"
+#include "ui/fonts.h"
+#include "ui/twips.h"
 
 #include <QWidget>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui_form3.h"
+#include "ui/ui_form3.h"
 
-#include "classiccontrols.h"
-#include "fonts.h"
-#include "twips.h"
+#include "ui/classiccontrols.h"
+#include "ui/fonts.h"
+#include "ui/twips.h"
 
 #include <QCursor>
 #include <QWidget>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "writeguard.h"
+#include "ui/writeguard.h"
 
-#include "gameprocess.h"
-#include "globals.h"
+#include "settings/gameprocess.h"
+#include "ui/globals.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The single-byte code page of player names and macros.
-#include "check.h"
-#include "codepage.h"
+#include "playerfile/codepage.h"
+#include "tests/core/check.h"
 
 TEST_CASE("every byte 1..255 maps to one character and back")
 {

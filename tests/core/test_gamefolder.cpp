@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The order in which the game folder is looked for, against a fake that
 // records every call.
-#include "check.h"
-#include "gamefolder.h"
-#include "testfiles.h"
+#include "settings/gamefolder.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
 
 #include <filesystem>
 #include <map>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The check whether the game runs: a made-up /proc, then a real process
 // named korvax.exe, seen while it runs and gone once it has ended.
-#include "check.h"
-#include "gameprocess.h"
-#include "testfiles.h"
+#include "settings/gameprocess.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader and writer on real files: what is read, and the exact bytes
 // that every write leaves behind.
-#include "check.h"
-#include "inifile.h"
-#include "testfiles.h"
+#include "settings/inifile.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,10 +2,10 @@
 // Our own INI reader (used where Windows' profile calls are missing) against
 // GetPrivateProfileStringA itself: the same files, the same questions, the
 // same answers.
-#include "check.h"
-#include "inifile.h"
-#include "systemservices.h"
-#include "testfiles.h"
+#include "settings/inifile.h"
+#include "settings/systemservices.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
 
 #include <cstdio>
 #include <iostream>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The player file, byte for byte, on the synthetic save and on files of
 // random content.
-#include "check.h"
-#include "filecopy.h"
-#include "playerfile.h"
-#include "samplesave.h"
-#include "testfiles.h"
+#include "playerfile/filecopy.h"
+#include "playerfile/playerfile.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
+#include "tools/samplesave.h"
 
 #include <algorithm>
 

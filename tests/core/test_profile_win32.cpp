@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file through Windows' own profile-string calls, on real
 // files in a temporary folder.
-#include "check.h"
-#include "systemservices.h"
-#include "testfiles.h"
+#include "settings/systemservices.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
 
 #include <filesystem>
 

@@ -3,11 +3,11 @@
 // creates under HKEY_LOCAL_MACHINE's App Paths key (the tests run in a Wine
 // prefix of the build folder's own) and deletes again; and from the folder
 // dialog's answer.
-#include "check.h"
-#include "folderdialog_win32.h"
-#include "registry_win32.h"
-#include "systemservices.h"
-#include "testfiles.h"
+#include "settings/folderdialog_win32.h"
+#include "settings/registry_win32.h"
+#include "settings/systemservices.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
 
 #include <aclapi.h>
 #include <sddl.h>

@@ -2,9 +2,9 @@
 // The lookup on a prefix that Wine itself made: the key added with Wine's
 // reg.exe, the server stopped so that system.reg is written. Skipped where
 // Wine is not installed.
-#include "check.h"
-#include "testfiles.h"
-#include "wineregistry.h"
+#include "settings/wineregistry.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
 
 #include <cstdlib>
 #include <filesystem>

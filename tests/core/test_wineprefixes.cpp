@@ -2,10 +2,10 @@
 // The search through the Wine prefixes of the game launchers, on a made-up
 // home holding prefixes of each, with links, faults and an extra Steam
 // library outside the home.
-#include "check.h"
-#include "prefixcache.h"
-#include "testfiles.h"
-#include "wineprefixes.h"
+#include "settings/prefixcache.h"
+#include "settings/wineprefixes.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
 
 #include <chrono>
 #include <filesystem>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading Wine's system.reg and mapping its Windows paths into the prefix,
 // on registry files and dosdevices links made here.
-#include "check.h"
-#include "testfiles.h"
-#include "wineregistry.h"
+#include "settings/wineregistry.h"
+#include "tests/core/check.h"
+#include "tests/core/testfiles.h"
 
 #include <filesystem>
 #include <optional>

@@ -3,8 +3,8 @@
 // as UTF-16 text (two bytes a character, little-endian), which must either
 // convert and come back exactly or be refused naming its first character
 // without a byte; and as a byte string, which must always come back exactly.
-#include "codepage.h"
-#include "fuzztemp.h"
+#include "playerfile/codepage.h"
+#include "tests/fuzz/fuzztemp.h"
 
 #include <cstddef>
 #include <cstdint>

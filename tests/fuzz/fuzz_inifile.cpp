@@ -6,9 +6,9 @@
 // as the editor does). A write the writer accepts must read back as Windows
 // reads it, and every other section and key must read as before; a write it
 // refuses must leave the file's bytes as they were.
-#include "asciitext.h"
-#include "fuzztemp.h"
-#include "inifile.h"
+#include "settings/asciitext.h"
+#include "settings/inifile.h"
+#include "tests/fuzz/fuzztemp.h"
 
 #include <cstddef>
 #include <cstdint>

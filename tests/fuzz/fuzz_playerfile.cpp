@@ -4,8 +4,8 @@
 // Every read must stop at the end of the file and agree with the bytes; a
 // write either patches exactly its field range or is refused with the file
 // left as it was, never lengthened.
-#include "fuzztemp.h"
-#include "playerfile.h"
+#include "playerfile/playerfile.h"
+#include "tests/fuzz/fuzztemp.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The classic label: access-key ampersands as shown on screen and as read by
 // assistive tools, its colours, and its click rule for real mouse input.
-#include "classiclabel.h"
-#include "fonts.h"
+#include "ui/classiclabel.h"
+#include "ui/fonts.h"
 
 #include <QPainter>
 #include <QSignalSpy>

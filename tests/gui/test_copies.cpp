@@ -2,14 +2,14 @@
 // The copies made before each change, Ctrl+Z, the restore window and the
 // questions before a write, driven through the windows, with the player
 // file checked byte for byte.
-#include "backups.h"
-#include "form2.h"
-#include "frmname.h"
-#include "frmrestore.h"
-#include "modal.h"
-#include "probes.h"
-#include "rawfile.h"
-#include "samplegame.h"
+#include "playerfile/rawfile.h"
+#include "tests/support/modal.h"
+#include "tests/support/probes.h"
+#include "tools/samplegame.h"
+#include "ui/backups.h"
+#include "ui/form2.h"
+#include "ui/frmname.h"
+#include "ui/frmrestore.h"
 
 #include <QContextMenuEvent>
 #include <QDir>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The name editor, the macros editor and the character map, driven through
 // the main window's buttons, with the player file checked byte for byte.
-#include "fonts.h"
-#include "form2.h"
-#include "form3.h"
-#include "frmname.h"
-#include "modal.h"
-#include "probes.h"
-#include "samplegame.h"
+#include "tests/support/modal.h"
+#include "tests/support/probes.h"
+#include "tools/samplegame.h"
+#include "ui/fonts.h"
+#include "ui/form2.h"
+#include "ui/form3.h"
+#include "ui/frmname.h"
 
 #include <QClipboard>
 #include <QListWidget>

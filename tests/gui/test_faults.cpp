@@ -3,14 +3,14 @@
 // case checks what the user is told (the report names the file and the
 // reason in words) and that the player file holds exactly the bytes it held
 // before the fault, or exactly those of a complete write.
-#include "application.h"
-#include "fonts.h"
-#include "form2.h"
-#include "frmname.h"
-#include "modal.h"
-#include "probes.h"
-#include "rawfile.h"
-#include "samplegame.h"
+#include "playerfile/rawfile.h"
+#include "tests/support/modal.h"
+#include "tests/support/probes.h"
+#include "tools/samplegame.h"
+#include "ui/application.h"
+#include "ui/fonts.h"
+#include "ui/form2.h"
+#include "ui/frmname.h"
 
 #include <QDir>
 #include <QListWidget>

@@ -2,14 +2,14 @@
 // The four window layouts, checked through the widgets they create: every
 // control's name, kind, place, caption, font and colours, the windows' own
 // properties, the character grid, focus order, pointers and images.
-#include "classiclabel.h"
-#include "codepage.h"
-#include "fonts.h"
-#include "systemservices.h"
-#include "ui_form1.h"
-#include "ui_form2.h"
-#include "ui_form3.h"
-#include "ui_frmname.h"
+#include "playerfile/codepage.h"
+#include "settings/systemservices.h"
+#include "ui/classiclabel.h"
+#include "ui/fonts.h"
+#include "ui/ui_form1.h"
+#include "ui/ui_form2.h"
+#include "ui/ui_form3.h"
+#include "ui/ui_frmname.h"
 
 #include <QApplication>
 #include <QDialog>

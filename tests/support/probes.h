@@ -4,9 +4,9 @@
 // What the window tests look at: the player file's bytes at its fields, and
 // the texts the main window shows.
 
-#include "classiclabel.h"
-#include "form1.h"
-#include "samplegame.h"
+#include "tools/samplegame.h"
+#include "ui/classiclabel.h"
+#include "ui/form1.h"
 
 #include <QByteArray>
 #include <QListWidget>

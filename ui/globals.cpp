@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "globals.h"
+#include "ui/globals.h"
 
 std::string GameFolder;
 std::int16_t CurrentPlayer = 0;
