@@ -65,12 +65,22 @@ void Form1::RefreshCurrentPlayer()
     CurrentPlayer = SelectedSlotOrFirst(List1);
 }
 
+QString Form1::SelectedName() const
+{
+    return SelectedText(List1);
+}
+
 void Form1::List1_Click()
 {
-    // The file is opened before the selection is looked at, so a missing
-    // file shows up here even when nothing is selected.
+    ShowMacrosFromFile(static_cast<std::int16_t>(List1->currentRow()));
+}
+
+void Form1::ShowMacrosFromFile(std::int16_t slot)
+{
+    // The file is opened before the slot is looked at, so a missing file
+    // shows up here even when nothing is selected.
     const PlayerFileReader file(CurrentPlayerFilePath());
-    const auto macros = file.ReadPlayerMacros(static_cast<std::int16_t>(List1->currentRow()));
+    const auto macros = file.ReadPlayerMacros(slot);
     if (!macros)
         return;
     for (std::size_t i = 0; i < lblMacro.size(); ++i)
@@ -80,17 +90,13 @@ void Form1::List1_Click()
 void Form1::Command1_Click()
 {
     frmname editor(this);
-    const QString name = SelectedText(List1);
-    editor.lblname->setCaption(name);
-    editor.txtname->setText(name);
     editor.exec();
 }
 
 void Form1::Command2_Click()
 {
-    RefreshCurrentPlayer();
+    // The editor takes the selected player as it loads.
     Form2 editor(this);
-    editor.lblname->setCaption(SelectedText(List1));
     editor.exec();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <string>
 
 class SystemServices;
@@ -25,7 +26,12 @@ public:
     bool Form_Load();
     bool Form_Load(SystemServices &services, const std::string &settingsFile);
 
+    // Sets CurrentPlayer to the selected slot, or the first when none is
+    // selected. The editors take their player through this too.
     void RefreshCurrentPlayer();
+
+    // The selected entry's text, empty when nothing is selected.
+    QString SelectedName() const;
 
     // What every write to the player file goes through first.
     WriteGuard &writeGuard() { return m_writeGuard; }
@@ -40,6 +46,10 @@ public:
     // Lists the four names as the file now holds them and selects `row`,
     // whose selection handling shows that slot's macros.
     void ListPlayersFromFile(int row);
+
+    // Shows `slot`'s ten macros as the file holds them; leaves the labels
+    // as they are when the file has no macros for it.
+    void ShowMacrosFromFile(std::int16_t slot);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;

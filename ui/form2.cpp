@@ -22,11 +22,12 @@ Form2::Form2(::Form1 *owner) : PlayerEditor(owner)
     connect(cmdcancel, &QPushButton::clicked, this, &Form2::cmdcancel_Click);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     Form_Load();
+    lblname->setCaption(owner->SelectedName());
 }
 
 void Form2::Form_Load()
 {
-    RefreshCurrentPlayer();
+    mainWindow()->RefreshCurrentPlayer();
     fillBoxesFromFile();
 }
 
@@ -64,12 +65,7 @@ void Form2::cmdsave_Click()
         return;
     }
     // The main window shows what the file now holds, not the boxes' texts.
-    const PlayerFileReader file(CurrentPlayerFilePath());
-    if (const auto macros = file.ReadPlayerMacros(CurrentPlayer)) {
-        const auto &labels = mainWindow()->lblMacro;
-        for (std::size_t k = 0; k < labels.size(); ++k)
-            labels[k]->setCaption(ToQString((*macros)[k]));
-    }
+    mainWindow()->ShowMacrosFromFile(CurrentPlayer);
     accept();
 }
 

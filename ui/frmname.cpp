@@ -17,6 +17,9 @@ frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
     connect(cmdreset, &QPushButton::clicked, this, &frmname::cmdreset_Click);
     connect(cmdcancel, &QPushButton::clicked, this, &frmname::cmdcancel_Click);
     connect(Command1, &QPushButton::clicked, this, &frmname::Command1_Click);
+    const QString name = owner->SelectedName();
+    lblname->setCaption(name);
+    txtname->setText(name);
 }
 
 void frmname::txtname_Change()
@@ -26,7 +29,7 @@ void frmname::txtname_Change()
 
 void frmname::cmdsave_Click()
 {
-    RefreshCurrentPlayer();
+    mainWindow()->RefreshCurrentPlayer();
     const std::u16string name = txtname->text().toStdU16String();
     try {
         // A name the file cannot hold is refused before anything happens.
@@ -45,7 +48,7 @@ void frmname::cmdsave_Click()
 
 void frmname::cmdreset_Click()
 {
-    txtname->setText(SelectedText(mainWindow()->List1));
+    txtname->setText(mainWindow()->SelectedName());
 }
 
 void frmname::Command1_Click()

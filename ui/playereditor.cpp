@@ -3,15 +3,8 @@
 
 #include "ui/form1.h"
 #include "ui/form3.h"
-#include "ui/globals.h"
-#include "ui/playertext.h"
 
 PlayerEditor::PlayerEditor(::Form1 *owner) : ClassicDialog(owner), m_form1(owner) {}
-
-void PlayerEditor::RefreshCurrentPlayer()
-{
-    CurrentPlayer = SelectedSlotOrFirst(m_form1->List1);
-}
 
 void PlayerEditor::cmdcancel_Click()
 {

@@ -16,10 +16,6 @@ class PlayerEditor : public ClassicDialog
 {
     Q_OBJECT
 
-public:
-    // Takes the player selected in the main window as the current player.
-    void RefreshCurrentPlayer();
-
 protected:
     explicit PlayerEditor(::Form1 *owner);
 
