@@ -188,6 +188,8 @@ private slots:
     void textBoxesHaveNoLengthLimit();
     void pointers();
     void logoBoxShowsTheTopRowsOnly();
+    void scaledWindows_data();
+    void scaledWindows();
     void images();
     void fontSubstitutes();
 };
@@ -379,7 +381,7 @@ void TestWindowLayouts::controls()
     } else if (auto *picture = qobject_cast<QLabel *>(c)) {
         QCOMPARE(picture->frameShape(), QFrame::NoFrame);
         QVERIFY(!picture->hasScaledContents());
-        QCOMPARE(picture->pixmap().size(), QSize(184, 150));
+        QCOMPARE(picture->pixmap().size(), picture->size());
         QCOMPARE(picture->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
     } else {
         QFAIL("unexpected kind of control");
@@ -778,6 +780,67 @@ void TestWindowLayouts::logoBoxShowsTheTopRowsOnly()
     QVERIFY(HasColour(logo.copy(0, 137, 184, 13), marker));
     QVERIFY(!HasColour(logo.copy(0, 0, 184, 137), marker));
     QVERIFY(!HasColour(main.grab().toImage(), marker));
+}
+
+// The colours met from `from` to `to` along one row, each run of one
+// colour counted once.
+QList<QRgb> ColourRuns(const QImage &image, QPoint from, int to)
+{
+    QList<QRgb> runs;
+    for (int x = from.x(); x <= to; ++x) {
+        const QRgb colour = image.pixel(x, from.y());
+        if (runs.isEmpty() || runs.last() != colour)
+            runs << colour;
+    }
+    return runs;
+}
+
+// Across the left edge of a control, from the window into the control.
+QList<QRgb> LeftEdgeColours(const QImage &image, const QWidget *control, qreal factor)
+{
+    const QRect edge = control->geometry();
+    const int y = qRound((edge.top() + edge.height() / 2) * factor);
+    return ColourRuns(image, QPoint(qRound((edge.left() - 3) * factor), y),
+                      qRound((edge.left() + 6) * factor));
+}
+
+void TestWindowLayouts::scaledWindows_data()
+{
+    // Run at 100 % in the suite, and at 150 % and 200 % as ctest entries of
+    // their own (QT_SCALE_FACTOR holds for the whole process).
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QSize>("twips");
+    QTest::addColumn<QString>("framed");
+    QTest::newRow("Form1") << "Form1" << QSize(7365, 5250) << "List1";
+    QTest::newRow("frmname") << "frmname" << QSize(4125, 1800) << "txtname";
+    QTest::newRow("Form2") << "Form2" << QSize(6405, 5925) << MacroRowName("txtmacro", 0);
+    QTest::newRow("Form3") << "Form3" << QSize(7500, 6195) << "tbmacro";
+}
+
+void TestWindowLayouts::scaledWindows()
+{
+    QFETCH(QString, window);
+    QFETCH(QSize, twips);
+    QFETCH(QString, framed);
+
+    const std::unique_ptr<QWidget> w = BuildWindow(window);
+    QWidget *control = Control(*w, framed);
+    control->show();
+    QVERIFY(ShowAndActivate(*w));
+    const qreal factor = w->devicePixelRatioF();
+    const QImage shown = Rgb(w->grab().toImage());
+    QCOMPARE(shown.size(),
+             QSize(qRound(twips.width() * factor / 15), qRound(twips.height() * factor / 15)));
+
+    // The frame's edge at this factor passes through the same colours as at
+    // 100 %, each on whole device pixels: no blend of two of them.
+    QImage unscaled(w->size(), QImage::Format_RGB32);
+    w->render(&unscaled);
+    QCOMPARE(LeftEdgeColours(shown, control, factor), LeftEdgeColours(unscaled, control, 1));
+
+    // The rows of the logo's image below the box reach no device pixel.
+    if (Control(*w, QStringLiteral("Picture1")))
+        QVERIFY(!HasColour(shown, QColor(255, 0, 255)));
 }
 
 void TestWindowLayouts::images()

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/devicepixelstyle.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <QStyleOption>
+
+#include <cmath>
+
+namespace {
+
+bool IsLineWork(QStyle::PrimitiveElement element)
+{
+    switch (element) {
+    case QStyle::PE_Frame:
+    case QStyle::PE_FrameButtonBevel:
+    case QStyle::PE_FrameDefaultButton:
+    case QStyle::PE_FrameFocusRect:
+    case QStyle::PE_FrameLineEdit:
+    case QStyle::PE_PanelButtonBevel:
+    case QStyle::PE_PanelButtonCommand:
+    case QStyle::PE_PanelLineEdit:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsWhole(qreal value)
+{
+    return std::abs(value - std::round(value)) < 1e-6;
+}
+
+// The device pixels whose centres lie inside `area`.
+QRect DevicePixels(const QRectF &area)
+{
+    return QRect(QPoint(qRound(area.left()), qRound(area.top())),
+                 QPoint(qRound(area.right()) - 1, qRound(area.bottom()) - 1));
+}
+
+} // namespace
+
+DevicePixelStyle::DevicePixelStyle(const QString &baseStyleName) : QProxyStyle(baseStyleName) {}
+
+DevicePixelStyle *DevicePixelStyle::instance()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    auto *style = app->findChild<DevicePixelStyle *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!style) {
+        // A style of the application's own kind, not the application's
+        // instance, which the proxy would take over.
+        style = new DevicePixelStyle(QApplication::style()->name());
+        style->setParent(app);
+    }
+    return style;
+}
+
+void DevicePixelStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option,
+                                     QPainter *painter, const QWidget *widget) const
+{
+    const QTransform device = painter->deviceTransform();
+    const bool whole = IsWhole(device.m11()) && IsWhole(device.m22());
+    // A plain frame is drawn with a line one device pixel wide at any ratio,
+    // which leaves a gap to the content above 100 %: it is widened to the
+    // frame's width.
+    const bool gap = element == PE_Frame && device.m11() > 1;
+    if (!IsLineWork(element) || device.type() > QTransform::TxScale || (whole && !gap)) {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        return;
+    }
+    // The style looks into the option for its own kind of it.
+    if (const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option))
+        drawOnDevicePixels(element, *button, painter, widget);
+    else if (const auto *frame = qstyleoption_cast<const QStyleOptionFrame *>(option))
+        drawOnDevicePixels(element, *frame, painter, widget);
+    else if (const auto *focus = qstyleoption_cast<const QStyleOptionFocusRect *>(option))
+        drawOnDevicePixels(element, *focus, painter, widget);
+    else
+        drawOnDevicePixels(element, *option, painter, widget);
+}
+
+// The frame's outer line, drawn on `drawing` one device pixel wide, widened
+// inwards to the frame's own width in device pixels.
+void DevicePixelStyle::widenFrame(QPainter &drawing, const QStyleOption &option,
+                                  const QTransform &device)
+{
+    const auto *frame = qstyleoption_cast<const QStyleOptionFrame *>(&option);
+    const QImage *image = static_cast<const QImage *>(drawing.device());
+    if (!frame || frame->lineWidth < 1 || image->height() < 3)
+        return;
+    const int width = frame->lineWidth;
+    const QRect outer = DevicePixels(device.mapRect(QRectF(option.rect)));
+    const QRect inner =
+        DevicePixels(device.mapRect(QRectF(option.rect.adjusted(width, width, -width, -width))))
+            .translated(-outer.topLeft());
+    const QColor line = image->pixelColor(0, image->height() / 2);
+    QRegion ring(QRect(QPoint(0, 0), outer.size()));
+    ring -= inner;
+    drawing.setClipRegion(ring);
+    drawing.fillRect(image->rect(), line);
+}
+
+template <typename Option>
+void DevicePixelStyle::drawOnDevicePixels(PrimitiveElement element, const Option &option,
+                                          QPainter *painter, const QWidget *widget) const
+{
+    const QTransform device = painter->deviceTransform();
+    const QRect pixels = DevicePixels(device.mapRect(QRectF(option.rect)));
+    if (pixels.isEmpty())
+        return;
+
+    QImage drawing(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+    drawing.fill(Qt::transparent);
+    {
+        Option unscaled = option;
+        unscaled.rect = QRect(QPoint(0, 0), pixels.size());
+        QPainter onDrawing(&drawing);
+        onDrawing.setRenderHints(painter->renderHints());
+        QProxyStyle::drawPrimitive(element, &unscaled, &onDrawing, widget);
+        if (element == PE_Frame)
+            widenFrame(onDrawing, option, device);
+    }
+
+    // World coordinates that are the device's own pixels, from the
+    // drawing's top-left corner on: the drawing lands one to one.
+    painter->save();
+    painter->setWorldTransform(QTransform::fromTranslate(pixels.x(), pixels.y()) *
+                               device.inverted() * painter->worldTransform());
+    painter->drawImage(QPoint(0, 0), drawing);
+    painter->restore();
+}
