@@ -28,4 +28,6 @@ private:
     template <typename Option>
     void drawOnDevicePixels(PrimitiveElement element, const Option &option, QPainter *painter,
                             const QWidget *widget) const;
+
+    const bool m_fusion; // Fusion's button needs a drawing of its own
 };
