@@ -855,9 +855,16 @@ void TestWindowLayouts::scaledWindows()
             QCOMPARE(edge.first(3), LeftEdgeColours(unscaled, control, 1).first(3));
     }
 
-    // The rows of the logo's image below the box reach no device pixel.
-    if (Control(*w, QStringLiteral("Picture1")))
+    // The rows of the logo's image below the box reach no device pixel; the
+    // box and the pointer show the drawings at twice the size above 100 %.
+    if (const auto *logo = qobject_cast<QLabel *>(Control(*w, QStringLiteral("Picture1")))) {
         QVERIFY(!HasColour(shown, QColor(255, 0, 255)));
+        QCOMPARE(logo->pixmap().devicePixelRatio(), factor);
+        const QCursor pointer = Control(*w, QStringLiteral("Label2"))->cursor();
+        QCOMPARE(pointer.pixmap().deviceIndependentSize(), QSizeF(32, 32));
+        QCOMPARE(pointer.pixmap().devicePixelRatio(), factor > 1 ? 2.0 : 1.0);
+        QCOMPARE(pointer.hotSpot(), QPoint(0, 0));
+    }
 }
 
 void TestWindowLayouts::images()
@@ -882,6 +889,13 @@ void TestWindowLayouts::images()
     // The hot spot is the arrow's tip: drawn, not transparent.
     QCOMPARE(qAlpha(pointer.pixel(0, 0)), 255);
     QCOMPARE(qAlpha(pointer.pixel(31, 0)), 0);
+
+    // The same drawings at twice the size, for screens above 100 %.
+    QCOMPARE(QImage(QStringLiteral(":/images/logo@2x.gif")).size(), QSize(368, 300));
+    const QImage sharpPointer(QStringLiteral(":/images/pointer@2x.png"));
+    QCOMPARE(sharpPointer.size(), QSize(64, 64));
+    QVERIFY(DistinctColours(sharpPointer) <= 16);
+    QCOMPARE(qAlpha(sharpPointer.pixel(0, 0)), 255);
 }
 
 void TestWindowLayouts::fontSubstitutes()
