@@ -3,12 +3,14 @@
 
 #include <QProxyStyle>
 
-// The application's style, with the frames, bevels and focus lines of the
-// controls on whole device pixels. At a fractional device pixel ratio (a
-// 150 % screen) a style's one-pixel lines fall across two device pixels and
-// show as a smear of two colours; here those parts are drawn at a ratio of 1
-// onto the device pixels the control covers, and copied over unscaled. At a
-// whole ratio the style draws as it always does.
+// The style of the framed classic controls: the application's own kind of
+// style, with their frames, bevels and focus lines on whole device pixels.
+// At a fractional device pixel ratio (a 150 % screen) a style's one-pixel
+// lines fall across two device pixels and show as a smear of two colours;
+// here those parts are drawn at a ratio of 1 onto the device pixels the
+// control covers, and copied over unscaled. At a whole ratio the style
+// draws as it always does, except that a plain frame is as wide as the
+// frame's width (its style draws one device pixel at any ratio).
 class DevicePixelStyle : public QProxyStyle
 {
     Q_OBJECT
