@@ -126,13 +126,13 @@ void DevicePixelStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
     }
     // The style looks into the option for its own kind of it.
     if (const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option))
-        drawOnDevicePixels(element, *button, painter, widget);
+        drawOnDevicePixels(element, *button, painter);
     else if (const auto *frame = qstyleoption_cast<const QStyleOptionFrame *>(option))
-        drawOnDevicePixels(element, *frame, painter, widget);
+        drawOnDevicePixels(element, *frame, painter);
     else if (const auto *focus = qstyleoption_cast<const QStyleOptionFocusRect *>(option))
-        drawOnDevicePixels(element, *focus, painter, widget);
+        drawOnDevicePixels(element, *focus, painter);
     else
-        drawOnDevicePixels(element, *option, painter, widget);
+        drawOnDevicePixels(element, *option, painter);
 }
 
 // The frame's outer line, drawn on `drawing` one device pixel wide, widened
@@ -158,7 +158,7 @@ void DevicePixelStyle::widenFrame(QPainter &drawing, const QStyleOption &option,
 
 template <typename Option>
 void DevicePixelStyle::drawOnDevicePixels(PrimitiveElement element, const Option &option,
-                                          QPainter *painter, const QWidget *widget) const
+                                          QPainter *painter) const
 {
     const QTransform device = painter->deviceTransform();
     const QRect pixels = DevicePixels(device.mapRect(QRectF(option.rect)));
@@ -179,8 +179,10 @@ void DevicePixelStyle::drawOnDevicePixels(PrimitiveElement element, const Option
                 drawn = true;
             }
         }
+        // Without the widget: a style would take the drawing's ratio from
+        // the widget's screen, not from the image it draws on.
         if (!drawn)
-            QProxyStyle::drawPrimitive(element, &unscaled, &onDrawing, widget);
+            QProxyStyle::drawPrimitive(element, &unscaled, &onDrawing, nullptr);
         if (element == PE_Frame)
             widenFrame(onDrawing, option, device);
     }

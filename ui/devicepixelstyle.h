@@ -28,8 +28,8 @@ private:
     static void widenFrame(QPainter &drawing, const QStyleOption &option, const QTransform &device);
 
     template <typename Option>
-    void drawOnDevicePixels(PrimitiveElement element, const Option &option, QPainter *painter,
-                            const QWidget *widget) const;
+    void drawOnDevicePixels(PrimitiveElement element, const Option &option,
+                            QPainter *painter) const;
 
     const bool m_fusion; // Fusion's button needs a drawing of its own
 };
