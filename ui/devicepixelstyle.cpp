@@ -116,10 +116,10 @@ void DevicePixelStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
 {
     const QTransform device = painter->deviceTransform();
     const bool whole = IsWhole(device.m11()) && IsWhole(device.m22());
-    // A plain frame is drawn with a line one device pixel wide at any ratio,
-    // which leaves a gap to the content above 100 %: it is widened to the
-    // frame's width.
-    const bool gap = element == PE_Frame && device.m11() > 1;
+    // Fusion draws a plain frame with a line one device pixel wide at any
+    // ratio, which leaves a gap to the content above 100 %: it is widened
+    // to the frame's width.
+    const bool gap = m_fusion && element == PE_Frame && device.m11() > 1;
     if (!IsLineWork(element) || device.type() > QTransform::TxScale || (whole && !gap)) {
         QProxyStyle::drawPrimitive(element, option, painter, widget);
         return;
@@ -183,7 +183,7 @@ void DevicePixelStyle::drawOnDevicePixels(PrimitiveElement element, const Option
         // the widget's screen, not from the image it draws on.
         if (!drawn)
             QProxyStyle::drawPrimitive(element, &unscaled, &onDrawing, nullptr);
-        if (element == PE_Frame)
+        if (element == PE_Frame && m_fusion)
             widenFrame(onDrawing, option, device);
     }
 

@@ -9,8 +9,8 @@
 // lines fall across two device pixels and show as a smear of two colours;
 // here those parts are drawn at a ratio of 1 onto the device pixels the
 // control covers, and copied over unscaled. At a whole ratio the style
-// draws as it always does, except that a plain frame is as wide as the
-// frame's width (its style draws one device pixel at any ratio).
+// draws as it always does, except that Fusion's plain frame is as wide as
+// the frame's width (Fusion draws one device pixel at any ratio).
 class DevicePixelStyle : public QProxyStyle
 {
     Q_OBJECT
@@ -31,5 +31,5 @@ private:
     void drawOnDevicePixels(PrimitiveElement element, const Option &option,
                             QPainter *painter) const;
 
-    const bool m_fusion; // Fusion's button needs a drawing of its own
+    const bool m_fusion; // Fusion's button and frame need help of their own
 };
