@@ -4,7 +4,10 @@
 // form2.png and form3.png in the folder given (docs/ by default), and the
 // restore window after a rename and a macros edit, frmrestore.png. The
 // windows are opened through the main window's own buttons. Runs without a
-// display.
+// display. A second argument draws them for a screen of that scale factor,
+// named form1@2x.png and so on for 2.
+//
+// usage: render-windows [FOLDER [FACTOR]]
 #include "tools/samplegame.h"
 #include "ui/fonts.h"
 #include "ui/form1.h"
@@ -22,13 +25,21 @@
 
 namespace {
 
-bool Save(QWidget *window, const QDir &folder, const QString &fileName)
+// Where the pictures go, and the mark of their scale in their names.
+struct Pictures
 {
-    const QString path = folder.filePath(fileName);
-    const bool saved = window->grab().save(path);
-    QTextStream(saved ? stdout : stderr) << (saved ? "wrote " : "cannot write ") << path << '\n';
-    return saved;
-}
+    QDir folder;
+    QString scale; // "" or "@2x"
+
+    bool save(QWidget *window, const QString &name) const
+    {
+        const QString path = folder.filePath(name + scale + QLatin1String(".png"));
+        const bool saved = window->grab().save(path);
+        QTextStream(saved ? stdout : stderr)
+            << (saved ? "wrote " : "cannot write ") << path << '\n';
+        return saved;
+    }
+};
 
 // Clicks `opener`; once the modal window it opens is up, `inside` runs on
 // it, and then the window is closed.
@@ -48,12 +59,19 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt reads the factor once, when the application starts.
+    const QByteArray factor = argc > 2 ? QByteArray(argv[2]) : QByteArray();
+    if (!factor.isEmpty())
+        qputenv("QT_SCALE_FACTOR", factor);
     QApplication app(argc, argv);
     RegisterFontSubstitutes();
 
-    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs"));
-    if (!folder.mkpath(QStringLiteral("."))) {
-        QTextStream(stderr) << "cannot create " << folder.path() << '\n';
+    Pictures pictures;
+    pictures.folder.setPath(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs"));
+    if (!factor.isEmpty() && factor != "1")
+        pictures.scale = QStringLiteral("@%1x").arg(QString::fromLatin1(factor));
+    if (!pictures.folder.mkpath(QStringLiteral("."))) {
+        QTextStream(stderr) << "cannot create " << pictures.folder.path() << '\n';
         return 1;
     }
 
@@ -63,18 +81,18 @@ int main(int argc, char **argv)
         return 1;
     window.List1->setCurrentRow(2);
     window.show();
-    bool ok = Save(&window, folder, QStringLiteral("form1.png"));
+    bool ok = pictures.save(&window, QStringLiteral("form1"));
 
     OpenModal(window.Command1, [&](QWidget *editor) {
-        ok = Save(editor, folder, QStringLiteral("frmname.png")) && ok;
+        ok = pictures.save(editor, QStringLiteral("frmname")) && ok;
     });
     OpenModal(window.Command2, [&](QWidget *editor) {
-        ok = Save(editor, folder, QStringLiteral("form2.png")) && ok;
+        ok = pictures.save(editor, QStringLiteral("form2")) && ok;
         auto *opener = editor->findChild<QAbstractButton *>(QStringLiteral("Command1"));
         OpenModal(opener, [&](QWidget *map) {
             auto *box = map->findChild<QLineEdit *>(QStringLiteral("tbmacro"));
             box->setText(QStringLiteral("Grüße"));
-            ok = Save(map, folder, QStringLiteral("form3.png")) && ok;
+            ok = pictures.save(map, QStringLiteral("form3")) && ok;
         });
     });
 
@@ -89,6 +107,6 @@ int main(int argc, char **argv)
               [&](QWidget *editor) { submit(editor, "txtmacro(3)", QStringLiteral("GG")); });
     frmrestore restore(&window);
     restore.show();
-    ok = Save(&restore, folder, QStringLiteral("frmrestore.png")) && ok;
+    ok = pictures.save(&restore, QStringLiteral("frmrestore")) && ok;
     return ok ? 0 : 1;
 }

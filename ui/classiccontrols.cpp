@@ -4,9 +4,12 @@
 #include "ui/classiclabel.h"
 #include "ui/classiclistbox.h"
 #include "ui/classictextbox.h"
+#include "ui/devicepixelstyle.h"
 #include "ui/fonts.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QFileInfo>
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
@@ -15,6 +18,7 @@
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QPushButton>
+#include <QtMath>
 
 namespace {
 
@@ -26,6 +30,82 @@ Control *AddControl(QWidget *window, const QString &name, const QRect &geometry)
     control->setGeometry(geometry);
     return control;
 }
+
+// A control with frames drawn by the style, kept sharp on every screen.
+template <typename Control>
+Control *AddFramedControl(QWidget *window, const QString &name, const QRect &geometry)
+{
+    auto *control = AddControl<Control>(window, name, geometry);
+    control->setStyle(DevicePixelStyle::instance());
+    return control;
+}
+
+// One of the program's images, read as the format its name says.
+QImage ProgramImage(const QString &path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+// "logo@2x.gif" for "logo.gif": the same drawing at twice the size.
+QString TwiceTheSize(const QString &path)
+{
+    const QFileInfo file(path);
+    return file.path() + QLatin1Char('/') + file.completeBaseName() + QStringLiteral("@2x.") +
+           file.suffix();
+}
+
+// A picture box's picture for one device pixel ratio: the part of the image
+// that the box shows, at the screen's own resolution. Only that part goes to
+// the painter: an image scaled for a screen of 150 % would otherwise spill
+// the row below the box's bottom edge into the box's last device pixel row,
+// which lies half inside the box.
+QPixmap PictureForRatio(const QString &path, const QSize &box, qreal ratio)
+{
+    const bool sharp = ratio > 1;
+    const qreal drawn = sharp ? 2 : 1;
+    QImage image = ProgramImage(sharp ? TwiceTheSize(path) : path);
+    image = image.copy(QRect(QPoint(0, 0), box * drawn).intersected(image.rect()));
+    if (!qFuzzyCompare(drawn, ratio)) {
+        const QSize pixels(qCeil(image.width() / drawn * ratio),
+                           qCeil(image.height() / drawn * ratio));
+        image = image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+// Gives a picture box the picture for the ratio of the screen it is on,
+// before it paints, also after it has moved to another screen.
+class PictureForScreen : public QObject
+{
+public:
+    PictureForScreen(QLabel *box, const QString &imagePath) : QObject(box), m_path(imagePath)
+    {
+        box->installEventFilter(this);
+        update(box);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            update(static_cast<QLabel *>(watched));
+        return false;
+    }
+
+private:
+    void update(QLabel *box) const
+    {
+        const qreal ratio = box->devicePixelRatioF();
+        if (box->pixmap().isNull() || !qFuzzyCompare(box->pixmap().devicePixelRatio(), ratio))
+            box->setPixmap(PictureForRatio(m_path, box->size(), ratio));
+    }
+
+    QString m_path;
+};
 
 // One of the program's own PNG images, decoded once. The format is named,
 // not guessed: guessing asks every installed image plugin first, which loads
@@ -85,7 +165,7 @@ ClassicLabel *AddLabel(QWidget *window, const QString &name, const QRect &geomet
 ClassicTextBox *AddTextBox(QWidget *window, const QString &name, const QRect &geometry,
                            const QFont &font)
 {
-    auto *box = AddControl<ClassicTextBox>(window, name, geometry);
+    auto *box = AddFramedControl<ClassicTextBox>(window, name, geometry);
     box->setFont(font);
     return box;
 }
@@ -93,7 +173,7 @@ ClassicTextBox *AddTextBox(QWidget *window, const QString &name, const QRect &ge
 QPushButton *AddButton(QWidget *window, const QString &name, const QRect &geometry,
                        const QString &caption, const QFont &font)
 {
-    auto *button = AddControl<QPushButton>(window, name, geometry);
+    auto *button = AddFramedControl<QPushButton>(window, name, geometry);
     button->setFont(font);
     button->setText(caption);
     // Buttons in a QDialog are auto-default unless told otherwise.
@@ -105,7 +185,7 @@ QPushButton *AddButton(QWidget *window, const QString &name, const QRect &geomet
 ClassicListBox *AddListBox(QWidget *window, const QString &name, const QRect &geometry,
                            const QFont &font)
 {
-    auto *list = AddControl<ClassicListBox>(window, name, geometry);
+    auto *list = AddFramedControl<ClassicListBox>(window, name, geometry);
     list->setFont(font);
     list->setSortingEnabled(false);
     return list;
@@ -118,7 +198,7 @@ QLabel *AddPictureBox(QWidget *window, const QString &name, const QRect &geometr
     picture->setFrameShape(QFrame::NoFrame);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setScaledContents(false);
-    picture->setPixmap(QPixmap(imagePath));
+    new PictureForScreen(picture, imagePath);
     picture->setFocusPolicy(Qt::StrongFocus);
     return picture;
 }
@@ -130,6 +210,14 @@ QString ArrayMemberName(const char *arrayName, int index)
 
 QCursor ArrowPointer()
 {
+    // Above 100 % on any screen, the arrow drawn at twice the size. Its hot
+    // spot, the tip, is the top-left pixel in both, in logical pixels and
+    // in the image's alike.
+    if (qApp->devicePixelRatio() > 1) {
+        QPixmap sharp = ProgramPng(QStringLiteral(":/images/pointer@2x.png"));
+        sharp.setDevicePixelRatio(2);
+        return QCursor(sharp, 0, 0);
+    }
     return QCursor(ProgramPng(QStringLiteral(":/images/pointer.png")), 0, 0);
 }
 

@@ -38,6 +38,8 @@ ClassicListBox *AddListBox(QWidget *window, const QString &name, const QRect &ge
 
 // A frameless picture box that shows `imagePath` unscaled at its top-left
 // corner, cut off by the box's edges. It takes the focus like the others.
+// Where the device pixel ratio is above 1 it shows the image's drawing at
+// twice the size ("name@2x.ext" beside it).
 QLabel *AddPictureBox(QWidget *window, const QString &name, const QRect &geometry,
                       const QString &imagePath);
 

@@ -188,6 +188,8 @@ private slots:
     void textBoxesHaveNoLengthLimit();
     void pointers();
     void logoBoxShowsTheTopRowsOnly();
+    void scaledWindows_data();
+    void scaledWindows();
     void images();
     void fontSubstitutes();
 };
@@ -379,7 +381,7 @@ void TestWindowLayouts::controls()
     } else if (auto *picture = qobject_cast<QLabel *>(c)) {
         QCOMPARE(picture->frameShape(), QFrame::NoFrame);
         QVERIFY(!picture->hasScaledContents());
-        QCOMPARE(picture->pixmap().size(), QSize(184, 150));
+        QCOMPARE(picture->pixmap().size(), picture->size());
         QCOMPARE(picture->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
     } else {
         QFAIL("unexpected kind of control");
@@ -780,6 +782,91 @@ void TestWindowLayouts::logoBoxShowsTheTopRowsOnly()
     QVERIFY(!HasColour(main.grab().toImage(), marker));
 }
 
+// The colours met from `from` to `to` along one row, each run of one
+// colour counted once.
+QList<QRgb> ColourRuns(const QImage &image, QPoint from, int to)
+{
+    QList<QRgb> runs;
+    for (int x = from.x(); x <= to; ++x) {
+        const QRgb colour = image.pixel(x, from.y());
+        if (runs.isEmpty() || runs.last() != colour)
+            runs << colour;
+    }
+    return runs;
+}
+
+// Across the left edge of a control, from the window into the control.
+QList<QRgb> LeftEdgeColours(const QImage &image, const QWidget *control, qreal factor)
+{
+    const QRect edge = control->geometry();
+    const int y = qRound((edge.top() + edge.height() / 2) * factor);
+    return ColourRuns(image, QPoint(qRound((edge.left() - 3) * factor), y),
+                      qRound((edge.left() + 6) * factor));
+}
+
+void TestWindowLayouts::scaledWindows_data()
+{
+    // Run at 100 % in the suite, and at 150 % and 200 % as ctest entries of
+    // their own (QT_SCALE_FACTOR holds for the whole process).
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QSize>("twips");
+    QTest::addColumn<QStringList>("framed");
+    QTest::newRow("Form1") << "Form1" << QSize(7365, 5250) << QStringList{"List1", "Command1"};
+    QTest::newRow("frmname") << "frmname" << QSize(4125, 1800) << QStringList{"txtname", "cmdsave"};
+    QTest::newRow("Form2") << "Form2" << QSize(6405, 5925)
+                           << QStringList{MacroRowName("txtmacro", 0), "Command1"};
+    QTest::newRow("Form3") << "Form3" << QSize(7500, 6195) << QStringList{"tbmacro", "Command1"};
+}
+
+void TestWindowLayouts::scaledWindows()
+{
+    QFETCH(QString, window);
+    QFETCH(QSize, twips);
+    QFETCH(QStringList, framed);
+
+    const std::unique_ptr<QWidget> w = BuildWindow(window);
+    for (const QString &name : framed)
+        Control(*w, name)->show();
+    QVERIFY(ShowAndActivate(*w));
+    const qreal factor = w->devicePixelRatioF();
+    const QImage shown = Rgb(w->grab().toImage());
+    QCOMPARE(shown.size(),
+             QSize(qRound(twips.width() * factor / 15), qRound(twips.height() * factor / 15)));
+
+    // A frame's edge at this factor passes through the same colours as at
+    // 100 %, each on whole device pixels: no blend of two of them. After a
+    // button's outline comes a light inner line, not a shade between the
+    // outline and the face. (Fusion's buttons drawn at 100 % in a process
+    // at 150 % are blends themselves, so they are no measure.)
+    QImage unscaled(w->size(), QImage::Format_RGB32);
+    w->render(&unscaled);
+    for (const QString &name : framed) {
+        const QWidget *control = Control(*w, name);
+        const QList<QRgb> edge = LeftEdgeColours(shown, control, factor);
+        if (qobject_cast<const QPushButton *>(control)) {
+            QVERIFY(edge.size() >= 3);
+            QCOMPARE(edge.at(0), qRgb(0, 0, 0));
+            const int outline = qGray(edge.at(1));
+            const int next = qGray(edge.at(2));
+            const int face = qGray(edge.value(3, edge.at(2)));
+            QVERIFY2(next <= qMin(outline, face) || next >= qMax(outline, face),
+                     "a blend between the outline and the face");
+        } else
+            QCOMPARE(edge.first(3), LeftEdgeColours(unscaled, control, 1).first(3));
+    }
+
+    // The rows of the logo's image below the box reach no device pixel; the
+    // box and the pointer show the drawings at twice the size above 100 %.
+    if (const auto *logo = qobject_cast<QLabel *>(Control(*w, QStringLiteral("Picture1")))) {
+        QVERIFY(!HasColour(shown, QColor(255, 0, 255)));
+        QCOMPARE(logo->pixmap().devicePixelRatio(), factor);
+        const QCursor pointer = Control(*w, QStringLiteral("Label2"))->cursor();
+        QCOMPARE(pointer.pixmap().deviceIndependentSize(), QSizeF(32, 32));
+        QCOMPARE(pointer.pixmap().devicePixelRatio(), factor > 1 ? 2.0 : 1.0);
+        QCOMPARE(pointer.hotSpot(), QPoint(0, 0));
+    }
+}
+
 void TestWindowLayouts::images()
 {
     QFile logoFile(QStringLiteral(":/images/logo.gif"));
@@ -802,6 +889,13 @@ void TestWindowLayouts::images()
     // The hot spot is the arrow's tip: drawn, not transparent.
     QCOMPARE(qAlpha(pointer.pixel(0, 0)), 255);
     QCOMPARE(qAlpha(pointer.pixel(31, 0)), 0);
+
+    // The same drawings at twice the size, for screens above 100 %.
+    QCOMPARE(QImage(QStringLiteral(":/images/logo@2x.gif")).size(), QSize(368, 300));
+    const QImage sharpPointer(QStringLiteral(":/images/pointer@2x.png"));
+    QCOMPARE(sharpPointer.size(), QSize(64, 64));
+    QVERIFY(DistinctColours(sharpPointer) <= 16);
+    QCOMPARE(qAlpha(sharpPointer.pixel(0, 0)), 255);
 }
 
 void TestWindowLayouts::fontSubstitutes()

@@ -16,6 +16,7 @@
 #   6. a backups folder that cannot be made: the question, No, nothing written;
 #   7. a running korvax.exe (IDLE.exe under that name): the question, No,
 #      nothing written.
+#   8. at 144 dpi (150 %): the main window is 1.5 times its size at 96 dpi.
 #
 # usage: editor-session.sh EDITOR.exe MAKE_SAMPLE_SAVE.exe ARTIFACT_DIR IDLE.exe
 set -euo pipefail
@@ -31,6 +32,18 @@ failure_title="KORVAX player editor"
 # The program file names itself in its version resource (UTF-16 strings).
 for text in "KORVAX Player Editor" "Editor for the player names and macros of KORVAX"; do
     strings -el "$editor" | grep -qxF "$text" || fail "the version resource lacks \"$text\""
+done
+
+# One application manifest (resource type 24, id 1): the user's own rights,
+# Windows 7, 8, 8.1 and 10/11, and per-monitor DPI awareness.
+grep -A2 'Entry: ID: 0x000018' < <(x86_64-w64-mingw32-objdump -p "$editor") |
+    grep -q 'Entry: ID: 0x000001,' || fail "the resources hold no application manifest (type 24, id 1)"
+x86_64-w64-mingw32-objcopy -O binary --only-section=.rsrc "$editor" "$session_tmp/resources"
+for text in 'level="asInvoker"' '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}' \
+    '{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}' '{1f676c76-80e1-4239-95bb-83d0f6d0da78}' \
+    '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}' '>true/pm</dpiAware>' \
+    '>PerMonitorV2</dpiAwareness>'; do
+    grep -qF "$text" "$session_tmp/resources" || fail "the manifest lacks $text"
 done
 
 start_x_server
@@ -256,3 +269,23 @@ copies_before=$(copy_count)
 refused_rename Escape "while the game runs"
 [[ $(copy_count) -eq $copies_before ]] || fail "a copy was made although the write was refused"
 echo "ok   korvax.exe running: the question, and No leaves the file unchanged and the editor open"
+
+# 8. A screen at 150 %: Wine takes the DPI from the prefix's LogPixels when
+# its server starts. The main window is 1.5 times its 96 dpi size.
+session_extra_cleanup() { wineserver -k 2>/dev/null || true; }
+wineserver -k 2>/dev/null || true # ends the game too; the registry is saved
+stop_process "$game_pid"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 ||
+    fail "cannot set LogPixels in the prefix"
+wineserver -k 2>/dev/null || true
+wineserver -p30 </dev/null >/dev/null 2>&1 || true
+start_wine_editor
+main=$(wait_for_window "$main_title")
+window_geometry "$main"
+[[ "${WIN_W}x${WIN_H}" == 737x525 ]] ||
+    fail "at 144 dpi the main window is ${WIN_W}x${WIN_H} pixels, not 737x525 (1.5 times 491x350)"
+# Its first position, 1.5 times the 96 dpi one, runs off the screen's edge.
+xdotool windowmove --sync "$main" 0 0 >/dev/null 2>&1 || true
+photograph_when_painted "$main" "$artifacts/windows-form1-144dpi.png"
+close_main_window "$main"
+echo "ok   at 144 dpi the main window is 737x525 pixels, 1.5 times its 491x350"
