@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Warnings for every target of the project, fatal unless KORVAX_WERROR is off.
+# Warnings for every target of the project, fatal when KORVAX_WERROR is on.
 add_library(korvax_warnings INTERFACE)
 if(MSVC)
     target_compile_options(korvax_warnings INTERFACE /W4 $<$<BOOL:${KORVAX_WERROR}>:/WX>)

@@ -2,7 +2,7 @@
 # Run while installing (see Install.cmake): writes the desktop entry with
 # the installed program's absolute path on its Exec line.
 #
-# In:  KORVAX_DESKTOP_TEMPLATE, KORVAX_DESKTOP_ENTRY, KORVAX_INSTALL_BINDIR,
+# In:  KORVAX_DESKTOP_TEMPLATE, KORVAX_DESKTOP_ENTRY, KORVAX_INSTALL_BINDIR, KORVAX_APP_ID,
 #      and CMake's own CMAKE_INSTALL_PREFIX of this installation.
 
 if(IS_ABSOLUTE "${KORVAX_INSTALL_BINDIR}")

@@ -15,6 +15,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFontInfo>
+#include <QImageReader>
 #include <QSignalSpy>
 #include <QWindow>
 #include <QtTest>
@@ -877,11 +878,20 @@ void TestWindowLayouts::images()
     const QImage icon(QStringLiteral(":/images/icon.png"));
     QCOMPARE(icon.size(), QSize(32, 32));
     QVERIFY(DistinctColours(icon) <= 256);
-    // The program file's icon is the same picture.
-    const QImage programIcon(QStringLiteral(KORVAX_IMAGES_DIR "/icon.ico"));
-    QCOMPARE(programIcon.size(), QSize(32, 32));
-    QCOMPARE(programIcon.convertToFormat(QImage::Format_ARGB32),
-             icon.convertToFormat(QImage::Format_ARGB32));
+    // The program file's icon holds every size of the desktop's icons, the
+    // same pictures (the 256 px one a PNG entry), and its 32 px one is the
+    // windows' icon.
+    QImageReader programIcon(QStringLiteral(KORVAX_IMAGES_DIR "/icon.ico"));
+    QCOMPARE(programIcon.imageCount(), 7);
+    for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+        const QImage entry = programIcon.read().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(entry.size(), QSize(side, side));
+        const QString png = QStringLiteral(KORVAX_IMAGES_DIR "/icon-%1.png").arg(side);
+        QCOMPARE(entry, QImage(png).convertToFormat(QImage::Format_ARGB32));
+        if (side == 32)
+            QCOMPARE(entry, icon.convertToFormat(QImage::Format_ARGB32));
+        programIcon.jumpToNextImage();
+    }
 
     const QImage pointer = PointerImage();
     QCOMPARE(pointer.size(), QSize(32, 32));

@@ -23,21 +23,25 @@ unset DESTDIR
 "$cmake" --install "$build_dir" --prefix "$prefix" >"$session_tmp/install.log" 2>&1 ||
     fail "cmake --install failed: $(cat "$session_tmp/install.log")"
 program="$prefix/bin/korvax-editor"
-entry="$prefix/share/applications/korvax-editor.desktop"
-icon="$prefix/share/icons/hicolor/32x32/apps/korvax-editor.png"
+id=io.github.korvax_editor.KorvaxEditor
+entry="$prefix/share/applications/$id.desktop"
 [[ -x "$program" ]] || fail "no program at $program"
 [[ -f "$entry" ]] || fail "no desktop entry at $entry"
-[[ -f "$icon" ]] || fail "no icon at $icon"
-[[ "$(identify -format '%m %wx%h' "$icon")" == "PNG 32x32" ]] ||
-    fail "the icon is not a 32x32 PNG: $(identify "$icon")"
-echo "ok   installed: bin/korvax-editor, the desktop entry and the 32x32 icon"
+[[ -f "$prefix/share/metainfo/$id.metainfo.xml" ]] || fail "no AppStream file"
+for side in 16 24 32 48 64 128 256; do
+    icon="$prefix/share/icons/hicolor/${side}x$side/apps/$id.png"
+    [[ -f "$icon" ]] || fail "no icon at $icon"
+    [[ "$(identify -format '%m %wx%h' "$icon")" == "PNG ${side}x$side" ]] ||
+        fail "the icon is not a ${side}x$side PNG: $(identify "$icon")"
+done
+echo "ok   installed: bin/korvax-editor, the desktop entry, the AppStream file and the icons"
 
 # The desktop entry: the values a menu reads, and the Exec line naming the
 # installed program (quoted, as the path holds a space).
 value() { sed -n "s/^$1=//p" "$entry"; }
 [[ "$(value Type)" == Application ]] || fail "Type is '$(value Type)'"
 [[ "$(value Name)" == "KORVAX Player Editor" ]] || fail "Name is '$(value Name)'"
-[[ "$(value Icon)" == korvax-editor ]] || fail "Icon is '$(value Icon)'"
+[[ "$(value Icon)" == "$id" ]] || fail "Icon is '$(value Icon)'"
 [[ "$(value Categories)" == "Game;" ]] || fail "Categories is '$(value Categories)'"
 [[ "$(value Exec)" == "\"$program\"" ]] ||
     fail "Exec is '$(value Exec)', not the installed program \"$program\""
@@ -46,7 +50,7 @@ if command -v desktop-file-validate >/dev/null; then
     problems=$(desktop-file-validate "$entry" 2>&1 | grep -v ': hint: ' || true)
     [[ -z "$problems" ]] || fail "desktop-file-validate: $problems"
 fi
-echo "ok   the desktop entry starts \"$program\" with the icon korvax-editor"
+echo "ok   the desktop entry starts \"$program\" with the icon $id"
 
 settings="$prefix/bin/ivlname.cfg"
 [[ ! -e "$settings" ]] || fail "the install put a settings file in place: $settings"
