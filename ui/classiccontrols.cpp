@@ -123,6 +123,14 @@ QPixmap ProgramPng(const QString &path)
     return pixmap;
 }
 
+// The program's icon, with its 64 px drawing for screens at twice the pixels.
+QIcon ProgramIcon()
+{
+    QIcon icon(ProgramPng(QStringLiteral(":/images/icon.png")));
+    icon.addPixmap(ProgramPng(QStringLiteral(":/images/icon-64.png")));
+    return icon;
+}
+
 // Paints a window's back colour beneath its controls. The colour is painted
 // rather than put in the window's palette: a window with a palette of its
 // own gives each control in it a palette of its own too, and the style keeps
@@ -255,7 +263,7 @@ void SetupClassicWindow(QWidget *window, const QString &caption, const QPoint &s
     window->setWindowFlags(flags);
 
     window->setWindowTitle(caption);
-    window->setWindowIcon(QIcon(ProgramPng(QStringLiteral(":/images/icon.png"))));
+    window->setWindowIcon(ProgramIcon());
     window->setFont(DefaultWindowFont());
     window->setFixedSize(clientSize);
     // setGeometry places the client area, not the frame.

@@ -243,6 +243,9 @@ void TestWindowLayouts::windowProperties()
     QCOMPARE(icon.size(), QSize(32, 32));
     QCOMPARE(icon.convertToFormat(QImage::Format_ARGB32),
              QImage(QStringLiteral(":/images/icon.png")).convertToFormat(QImage::Format_ARGB32));
+    // Twice the pixels take the 64 px drawing, not the 32 px one scaled up.
+    QCOMPARE(w->windowIcon().pixmap(64, 64).toImage().convertToFormat(QImage::Format_ARGB32),
+             QImage(QStringLiteral(":/images/icon-64.png")).convertToFormat(QImage::Format_ARGB32));
 
     QCOMPARE(w->font().family(), SansSerif);
     QCOMPARE(w->font().pointSizeF(), 8.25);
