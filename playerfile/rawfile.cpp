@@ -245,6 +245,9 @@ void RawFile::writeAt(std::uint64_t offset, const char *data, std::size_t n)
                 continue;
             fail("Cannot write");
         }
+        // Nothing taken and no error: trying again would take nothing again.
+        if (put == 0)
+            throw PlayerFileError("Cannot write", m_path, "no byte was written");
         done += static_cast<std::size_t>(put);
     }
 }
