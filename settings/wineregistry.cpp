@@ -4,7 +4,7 @@
 #include "playerfile/codepage.h"
 #include "settings/asciitext.h"
 #include "settings/fileio.h"
-#include "settings/systemservices.h"
+#include "settings/gamefolder.h"
 
 #include <algorithm>
 #include <cstdint>
