@@ -34,10 +34,15 @@ std::string SettingsFileFor(const std::string &exeFolder, const std::string &use
         return beside;
     const std::string inUserFolder =
         userFolder + PathSeparator + SettingsFolderName + PathSeparator + SettingsFileName;
-    std::error_code error;
-    if (std::filesystem::exists(beside, error))
+    // A link counts as the file even when its target is missing yet: the
+    // writer writes through it.
+    const auto there = [](const std::string &path) {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    };
+    if (there(beside))
         return beside;
-    if (std::filesystem::exists(inUserFolder, error))
+    if (there(inUserFolder))
         return inUserFolder;
     return FolderTakesNewFiles(exeFolder) ? beside : inUserFolder;
 }
