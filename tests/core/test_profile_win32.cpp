@@ -65,13 +65,19 @@ TEST_CASE("a value is read as at most 254 characters")
              std::string(254, 'w'));
 }
 
-TEST_CASE("a file that cannot be written is left silently")
+TEST_CASE("a missing folder is made for the file; a file that cannot be written is left silently")
 {
     TempDir dir;
     const auto file = dir.file("missing-folder\\ivlname.cfg");
     PlatformServices().writeProfileString(file, "KORVAX", "path", "C:\\Games");
-    CHECK(!std::filesystem::exists(dir.file("missing-folder")));
-    CHECK_EQ(PlatformServices().readProfileString(file, "KORVAX", "Path", ""), std::string());
+    CHECK_EQ(readText(file), std::string("[KORVAX]\r\npath=C:\\Games\r\n"));
+
+    // A file in the folder's place: nothing is written, and the read finds nothing.
+    writeText(dir.file("blocked"), "");
+    const auto blocked = dir.file("blocked\\ivlname.cfg");
+    PlatformServices().writeProfileString(blocked, "KORVAX", "path", "C:\\Games");
+    CHECK(std::filesystem::is_regular_file(dir.file("blocked")));
+    CHECK_EQ(PlatformServices().readProfileString(blocked, "KORVAX", "Path", ""), std::string());
 }
 
 CHECK_MAIN
