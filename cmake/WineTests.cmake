@@ -7,7 +7,7 @@
 # Qt's windows platform, as on Windows.
 
 set(KORVAX_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
-set(KORVAX_WINE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/wine-prefix.sh)
+set(KORVAX_WINE_SCRIPT ${PROJECT_SOURCE_DIR}/tests/wine/wine-prefix.sh)
 
 # Wine passes the system's fonts on to Windows programs through fontconfig,
 # and maps the faces it lacks to whatever it finds there. The tests see only

@@ -137,11 +137,16 @@ bool IsShowableCharacter(char32_t c)
            c <= 0x10FFFF;
 }
 
-std::string DescribeCharacter(char32_t c)
+std::string CharacterCode(char32_t c)
 {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-    std::string description = code;
+    return code;
+}
+
+std::string DescribeCharacter(char32_t c)
+{
+    std::string description = CharacterCode(c);
     if (IsShowableCharacter(c)) {
         description += " '";
         AppendUtf8(description, c);

@@ -48,6 +48,9 @@ std::u16string DecodeBytes(std::string_view bytes);
 // a surrogate pair, not beyond U+10FFFF.
 bool IsShowableCharacter(char32_t c);
 
+// The character's code as messages name it: "U+00E9", at least four digits.
+std::string CharacterCode(char32_t c);
+
 // "U+00E9 'é'" style description for messages; a character that cannot be
 // shown is named by its code alone.
 std::string DescribeCharacter(char32_t c);

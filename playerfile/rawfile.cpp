@@ -18,6 +18,24 @@ PlayerFileError::PlayerFileError(const std::string &action, const std::string &p
 {
 }
 
+namespace {
+
+// What a failed opening in `mode` says it tried.
+const char *openingAction(RawFile::Mode mode)
+{
+    switch (mode) {
+    case RawFile::Mode::Create:
+        return "Cannot create";
+    case RawFile::Mode::Read:
+        return "Cannot open for reading";
+    case RawFile::Mode::Write:
+        break;
+    }
+    return "Cannot open for writing";
+}
+
+} // namespace
+
 #ifdef _WIN32
 
 std::string LastSystemErrorText()
@@ -58,9 +76,7 @@ RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
 {
     const bool reading = mode == Mode::Read;
     const bool creating = mode == Mode::Create;
-    const char *action = creating  ? "Cannot create"
-                         : reading ? "Cannot open for reading"
-                                   : "Cannot open for writing";
+    const char *action = openingAction(mode);
     HANDLE h = CreateFileA(
         m_path.c_str(), reading ? GENERIC_READ : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
         nullptr, creating ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -157,6 +173,17 @@ std::string SystemErrorText(unsigned long code)
 
 namespace {
 
+// Runs a positioned transfer again when a signal interrupted it; a negative
+// result is the system's failure, with errno set.
+template <typename Transfer> ssize_t uninterrupted(const Transfer &transfer)
+{
+    for (;;) {
+        const ssize_t moved = transfer();
+        if (moved >= 0 || errno != EINTR)
+            return moved;
+    }
+}
+
 // What a path that is not a regular file names, for the failure message.
 std::string notRegularFile(mode_t mode)
 {
@@ -173,9 +200,7 @@ RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
 {
     const bool reading = mode == Mode::Read;
     const bool creating = mode == Mode::Create;
-    const char *action = creating  ? "Cannot create"
-                         : reading ? "Cannot open for reading"
-                                   : "Cannot open for writing";
+    const char *action = openingAction(mode);
     // Opening a FIFO would wait for its other end forever, and for writing
     // without one fails with a reason that names no FIFO: look first.
     struct stat info
@@ -220,13 +245,11 @@ std::size_t RawFile::readAt(std::uint64_t offset, char *buffer, std::size_t n) c
 {
     std::size_t done = 0;
     while (done < n) {
-        const ssize_t got =
-            ::pread(m_fd, buffer + done, n - done, static_cast<off_t>(offset + done));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t got = uninterrupted([&] {
+            return ::pread(m_fd, buffer + done, n - done, static_cast<off_t>(offset + done));
+        });
+        if (got < 0)
             fail("Cannot read");
-        }
         if (got == 0)
             break;
         done += static_cast<std::size_t>(got);
@@ -238,13 +261,14 @@ void RawFile::writeAt(std::uint64_t offset, const char *data, std::size_t n)
 {
     std::size_t done = 0;
     while (done < n) {
-        const ssize_t put =
-            ::pwrite(m_fd, data + done, n - done, static_cast<off_t>(offset + done));
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t put = uninterrupted([&] {
+            return ::pwrite(m_fd, data + done, n - done, static_cast<off_t>(offset + done));
+        });
+        if (put < 0)
             fail("Cannot write");
-        }
+        // Nothing taken and no error: trying again would take nothing again.
+        if (put == 0)
+            throw PlayerFileError("Cannot write", m_path, "no byte was written");
         done += static_cast<std::size_t>(put);
     }
 }

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/fileio.h"
 
+#include "playerfile/filecopy.h"
+#include "playerfile/rawfile.h"
 #include "settings/filedescriptor.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
+#include <random>
 #include <utility>
 
 #ifdef _WIN32
@@ -208,4 +212,34 @@ bool OverwriteInPlace(const fs::path &path, std::string_view bytes)
     }
     return writeAllAt(fd.get(), 0, bytes) && syncFile(fd.get()) &&
            (newSize >= oldSize || (resize(fd.get(), newSize) && syncFile(fd.get()))) && fd.close();
+}
+
+bool MakeFolderOf(const std::string &file)
+{
+#ifdef _WIN32
+    const auto separator = file.find_last_of("\\/");
+#else
+    const auto separator = file.rfind('/');
+#endif
+    if (separator == std::string::npos || separator == 0)
+        return true;
+    try {
+        MakeFolders(file.substr(0, separator));
+        return true;
+    } catch (const PlayerFileError &error) {
+        std::cerr << error.what() << '\n';
+        return false;
+    }
+}
+
+bool FolderTakesNewFiles(const std::string &folder)
+{
+    std::random_device random;
+    const fs::path probe =
+        fs::path(folder) / (".korvax-editor-probe-" + std::to_string(random() % 100000000u));
+    if (WriteNewFile(probe, {}) != NewFile::Written)
+        return false;
+    std::error_code error;
+    fs::remove(probe, error);
+    return true;
 }

@@ -31,3 +31,11 @@ NewFile WriteNewFile(const std::filesystem::path &path, std::string_view bytes);
 // taken before any byte changes, so a full disk leaves the old content
 // whole; the file is shortened last. Forced onto the disk.
 bool OverwriteInPlace(const std::filesystem::path &path, std::string_view bytes);
+
+// Creates the folder meant to hold `file`, and those above it, when they
+// are missing. On failure writes the folder and the system's reason to the
+// standard error output and returns false.
+bool MakeFolderOf(const std::string &file);
+
+// Whether `folder` takes a new file: one is made there and removed again.
+bool FolderTakesNewFiles(const std::string &folder);

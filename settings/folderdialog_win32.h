@@ -3,11 +3,8 @@
 
 // The path of the folder chosen in the shell's folder dialog. Windows only.
 
-#include <windows.h>
-// <windows.h> turns WriteProfileString into WriteProfileStringA, the call
-// for win.ini; the settings function of that name must keep its own.
-#undef WriteProfileString
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 

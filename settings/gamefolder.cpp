@@ -2,6 +2,9 @@
 #include "settings/gamefolder.h"
 
 #include "settings/asciitext.h"
+#include "settings/fileio.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -24,25 +27,50 @@ std::string SettingsFilePath(const std::string &exeFolder)
     return exeFolder + PathSeparator + SettingsFileName;
 }
 
+std::string SettingsFileFor(const std::string &exeFolder, const std::string &userFolder)
+{
+    const std::string beside = SettingsFilePath(exeFolder);
+    if (userFolder.empty())
+        return beside;
+    const std::string inUserFolder =
+        userFolder + PathSeparator + SettingsFolderName + PathSeparator + SettingsFileName;
+    // A link counts as the file even when its target is missing yet: the
+    // writer writes through it.
+    const auto there = [](const std::string &path) {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    };
+    if (there(beside))
+        return beside;
+    if (there(inUserFolder))
+        return inUserFolder;
+    return FolderTakesNewFiles(exeFolder) ? beside : inUserFolder;
+}
+
+std::string SettingsFileFor(SystemServices &services)
+{
+    return SettingsFileFor(services.executableFolder(), services.userSettingsFolder());
+}
+
 std::string ResolveGameFolder(SystemServices &services, const std::string &settingsFile,
                               NativeWindow owner)
 {
     // The start-up asks the registry twice: once whether it knows the
     // folder, once for the folder it uses.
-    if (!services.GameFolderFromRegistry().empty())
-        return services.GameFolderFromRegistry();
+    if (!services.gameFolderFromRegistry().empty())
+        return services.gameFolderFromRegistry();
     // Likewise the settings file, reading the key once as "Path" and once as
     // "path": the file matches key names without regard to case, so both
     // read the same key.
-    if (!services.ReadProfileString(settingsFile, SettingsSection, "Path", "").empty())
-        return services.ReadProfileString(settingsFile, SettingsSection, "path", "");
+    if (!services.readProfileString(settingsFile, SettingsSection, "Path", "").empty())
+        return services.readProfileString(settingsFile, SettingsSection, "path", "");
 
-    const std::string answer = services.BrowseForFolder(owner, FolderDialogTitle);
+    const std::string answer = services.browseForFolder(owner, FolderDialogTitle);
     // A folder longer than a read gives back would be stored damaged and
     // fail at every later start: it is not stored, and the next start asks.
     if (answer.size() > MaxProfileValueLength)
         return answer;
-    services.WriteProfileString(settingsFile, SettingsSection, "path", storedValue(answer));
+    services.writeProfileString(settingsFile, SettingsSection, "path", storedValue(answer));
     // The folder the user has just chosen is used for this run as it is,
     // not as the settings file gives it back: a file that could not be
     // written gives back nothing, and the user's choice must not be lost.

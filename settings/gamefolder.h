@@ -5,39 +5,31 @@
 
 #include <string>
 
-// The services that finding the game folder needs, behind an interface so a
-// test can stand in for the registry, the settings file and the dialog.
-class SystemServices
-{
-public:
-    virtual ~SystemServices() = default;
-    virtual std::string GameFolderFromRegistry() = 0;
-    virtual std::string ReadProfileString(const std::string &fileName, const std::string &section,
-                                          const std::string &key,
-                                          const std::string &defaultValue) = 0;
-    virtual void WriteProfileString(const std::string &fileName, const std::string &section,
-                                    const std::string &key, const std::string &value) = 0;
-    virtual std::string BrowseForFolder(NativeWindow owner, const std::string &title) = 0;
-};
-
-// The real services of this platform.
-class PlatformServices final : public SystemServices
-{
-public:
-    std::string GameFolderFromRegistry() override;
-    std::string ReadProfileString(const std::string &fileName, const std::string &section,
-                                  const std::string &key, const std::string &defaultValue) override;
-    void WriteProfileString(const std::string &fileName, const std::string &section,
-                            const std::string &key, const std::string &value) override;
-    std::string BrowseForFolder(NativeWindow owner, const std::string &title) override;
-};
+// The game's App Paths registry key under HKEY_LOCAL_MACHINE, where its
+// installer records the game's folder as the value "Path".
+inline constexpr const char *GameAppPathsKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
 
 inline constexpr const char *SettingsFileName = "ivlname.cfg";
 inline constexpr const char *SettingsSection = "KORVAX";
 inline constexpr const char *FolderDialogTitle = "Please select the KORVAX folder:";
 
+// The editor's own folder inside the user's settings folder.
+inline constexpr const char *SettingsFolderName = "korvax-editor";
+
 // The settings file beside the executable in exeFolder.
 std::string SettingsFilePath(const std::string &exeFolder);
+
+// The settings file the editor reads and writes: the one beside the
+// executable in exeFolder where it exists or the folder takes a new file
+// (a portable copy), otherwise the one in the editor's folder inside
+// userFolder. Reading looks beside the executable first: one found in the
+// user's folder counts only when none is beside it. With no user folder,
+// the file beside the executable.
+std::string SettingsFileFor(const std::string &exeFolder, const std::string &userFolder);
+
+// The same for the running program.
+std::string SettingsFileFor(SystemServices &services);
 
 // Finds the game folder: the registry, then the settings file, then the
 // folder dialog. The dialog's answer is used as chosen and stored in the

@@ -4,9 +4,6 @@
 // Reading one string value from the Windows registry. Windows only.
 
 #include <windows.h>
-// <windows.h> turns WriteProfileString into WriteProfileStringA, the call
-// for win.ini; the settings function of that name must keep its own.
-#undef WriteProfileString
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // System services on systems without the Windows API: our own INI reader
-// and writer, and the game's registry entry from the user's Wine prefixes.
+// and writer, the game's registry entry from the user's Wine prefixes and
+// XDG's settings folder. The dialog and the browser are in services_qt.cpp.
+#include "settings/fileio.h"
 #include "settings/inifile.h"
 #include "settings/prefixcache.h"
 #include "settings/systemservices.h"
@@ -8,27 +10,36 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
-std::string ReadProfileString(const std::string &fileName, const std::string &section,
-                              const std::string &key, const std::string &defaultValue)
+namespace {
+
+std::string variable(const char *name)
+{
+    const char *value = std::getenv(name);
+    return std::string(value ? value : "");
+}
+
+} // namespace
+
+std::string PlatformServices::readProfileString(const std::string &fileName,
+                                                const std::string &section, const std::string &key,
+                                                const std::string &defaultValue)
 {
     return IniReadString(fileName, section, key, defaultValue);
 }
 
-void WriteProfileString(const std::string &fileName, const std::string &section,
-                        const std::string &key, const std::string &value)
+void PlatformServices::writeProfileString(const std::string &fileName, const std::string &section,
+                                          const std::string &key, const std::string &value)
 {
-    IniWriteString(fileName, section, key, value);
+    if (MakeFolderOf(fileName))
+        IniWriteString(fileName, section, key, value);
 }
 
-std::string GameFolderFromRegistry()
+std::string PlatformServices::gameFolderFromRegistry()
 {
-    const auto variable = [](const char *name) {
-        const char *value = std::getenv(name);
-        return std::string(value ? value : "");
-    };
     const std::string home = variable("HOME");
     // Kept for the program's life so that the start-up's second ask reads
     // only the prefix that answered the first, not every prefix again. The
@@ -37,7 +48,7 @@ std::string GameFolderFromRegistry()
     return search.gameFolder(home, variable("WINEPREFIX"));
 }
 
-std::string ExecutableFolder()
+std::string PlatformServices::executableFolder()
 {
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
@@ -46,4 +57,14 @@ std::string ExecutableFolder()
     std::string path(buffer, static_cast<std::size_t>(length));
     const auto slash = path.rfind('/');
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string PlatformServices::userSettingsFolder()
+{
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as XDG says.
+    const std::string configHome = variable("XDG_CONFIG_HOME");
+    if (std::filesystem::path(configHome).is_absolute())
+        return configHome;
+    const std::string home = variable("HOME");
+    return home.empty() ? std::string() : home + "/.config";
 }

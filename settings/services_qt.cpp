@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <QWidget>
 
-std::string BrowseForFolder(NativeWindow owner, const std::string &title)
+std::string PlatformServices::browseForFolder(NativeWindow owner, const std::string &title)
 {
     QWidget *parent = owner ? QWidget::find(static_cast<WId>(owner)) : nullptr;
     const QString folder = QFileDialog::getExistingDirectory(parent, QString::fromLocal8Bit(title),
@@ -19,7 +19,7 @@ std::string BrowseForFolder(NativeWindow owner, const std::string &title)
     return QFile::encodeName(folder).toStdString();
 }
 
-void OpenWebAddress()
+void PlatformServices::openWebAddress(const std::string &address)
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(MakersWebAddress)));
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // System services on Windows, through the ANSI entry points of the system's
 // own calls: texts cross in the ANSI code page, like the player file's.
+#include "settings/fileio.h"
 #include "settings/folderdialog_win32.h"
+#include "settings/gamefolder.h"
 #include "settings/registry_win32.h"
 #include "settings/systemservices.h"
 
+#include <knownfolders.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <array>
 
@@ -74,7 +78,7 @@ std::string textBeforeZero(const std::string &buffer)
 
 } // namespace
 
-std::string BrowseForFolder(NativeWindow owner, const std::string &title)
+std::string PlatformServices::browseForFolder(NativeWindow owner, const std::string &title)
 {
     const ComApartment com;
     BROWSEINFOA request{};
@@ -99,8 +103,9 @@ std::string FolderPathOf(PCIDLIST_ABSOLUTE items, PathFromItemList getPath)
     return textBeforeZero(buffer);
 }
 
-std::string ReadProfileString(const std::string &fileName, const std::string &section,
-                              const std::string &key, const std::string &defaultValue)
+std::string PlatformServices::readProfileString(const std::string &fileName,
+                                                const std::string &section, const std::string &key,
+                                                const std::string &defaultValue)
 {
     constexpr DWORD BufferSize = MaxProfileValueLength + 1;
     std::string buffer(BufferSize, '\0');
@@ -110,10 +115,11 @@ std::string ReadProfileString(const std::string &fileName, const std::string &se
     return buffer.substr(0, copied);
 }
 
-void WriteProfileString(const std::string &fileName, const std::string &section,
-                        const std::string &key, const std::string &value)
+void PlatformServices::writeProfileString(const std::string &fileName, const std::string &section,
+                                          const std::string &key, const std::string &value)
 {
-    WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), fileName.c_str());
+    if (MakeFolderOf(fileName))
+        WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), fileName.c_str());
 }
 
 std::int32_t QueryStringValue(HKEY key, const std::string &valueName,
@@ -168,17 +174,17 @@ std::optional<std::string> ReadRegistryValue(HKEY root, const std::string &subKe
     return std::nullopt;
 }
 
-std::string GameFolderFromRegistry()
+std::string PlatformServices::gameFolderFromRegistry()
 {
     return ReadRegistryValue(HKEY_LOCAL_MACHINE, GameAppPathsKey, "Path").value_or(std::string());
 }
 
-void OpenWebAddress()
+void PlatformServices::openWebAddress(const std::string &address)
 {
-    ShellExecuteA(nullptr, nullptr, MakersWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-std::string ExecutableFolder()
+std::string PlatformServices::executableFolder()
 {
     std::string path(MAX_PATH, '\0');
     for (;;) {
@@ -194,4 +200,26 @@ std::string ExecutableFolder()
     }
     const auto separator = path.find_last_of("\\/");
     return separator == std::string::npos ? "." : path.substr(0, separator);
+}
+
+std::string PlatformServices::userSettingsFolder()
+{
+    PWSTR wide = nullptr;
+    const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &wide);
+    const std::wstring folder = SUCCEEDED(found) ? std::wstring(wide) : std::wstring();
+    CoTaskMemFree(wide);
+    if (folder.empty())
+        return {};
+    // The settings calls take ANSI names: a folder the code page cannot
+    // name is no place for the file.
+    const int length = static_cast<int>(folder.size());
+    BOOL lost = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, folder.data(), length,
+                                         nullptr, 0, nullptr, &lost);
+    if (size <= 0 || lost)
+        return {};
+    std::string ansi(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, folder.data(), length, ansi.data(), size,
+                        nullptr, nullptr);
+    return ansi;
 }

@@ -5,49 +5,13 @@
 #include <cstdint>
 #include <string>
 
-// The operating-system services the editor calls: the folder dialog, one key
-// of the INI settings file, the game's registry entry and the web browser.
-// None reports a failure: each gives the empty text (or does nothing)
-// instead. Texts are the system's own bytes (the ANSI code page on Windows,
-// UTF-8 file names elsewhere).
-
 // A window as the system knows it: an HWND on Windows, a toolkit window id
 // elsewhere. 0 is no window.
 using NativeWindow = std::uintptr_t;
 
-// The chosen folder's path, whole (on Windows up to 259 characters), or the
-// empty text when the user cancels.
-std::string BrowseForFolder(NativeWindow owner, const std::string &title);
-
 // The most characters a settings read gives back: the read buffer holds 255
 // characters with the terminating zero.
 inline constexpr std::size_t MaxProfileValueLength = 254;
-
-// The key's value (at most MaxProfileValueLength characters), or
-// defaultValue when the file, the section or the key is missing.
-std::string ReadProfileString(const std::string &fileName, const std::string &section,
-                              const std::string &key, const std::string &defaultValue);
-
-// Creates the file, the section and the key as needed. Failures are silent.
-void WriteProfileString(const std::string &fileName, const std::string &section,
-                        const std::string &key, const std::string &value);
-
-// The game's App Paths registry key under HKEY_LOCAL_MACHINE, where its
-// installer records the game's folder as the value "Path".
-inline constexpr const char *GameAppPathsKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
-
-// The "Path" value of the game's App Paths registry key, or the empty text.
-std::string GameFolderFromRegistry();
-
-// Hands the makers' web address to the system's browser.
-void OpenWebAddress();
-
-// The makers' web address that OpenWebAddress opens and Form1 shows.
-inline constexpr const char *MakersWebAddress = "https://ironvale.example.org/";
-
-// The folder that holds the running executable, without a trailing separator.
-std::string ExecutableFolder();
 
 // The platform's path separator, as text.
 #ifdef _WIN32
@@ -55,3 +19,64 @@ inline constexpr const char *PathSeparator = "\\";
 #else
 inline constexpr const char *PathSeparator = "/";
 #endif
+
+// What the editor asks of the operating system, behind one interface so a
+// test can stand in for the registry, the dialog and the browser. None
+// reports a failure: each gives the empty text (or does nothing) instead.
+// Texts are the system's own bytes (the ANSI code page on Windows, UTF-8
+// file names elsewhere).
+class SystemServices
+{
+public:
+    virtual ~SystemServices() = default;
+
+    // The "Path" value of the game's App Paths registry key (on Linux, in
+    // the user's Wine prefixes), or the empty text.
+    virtual std::string gameFolderFromRegistry() = 0;
+
+    // The key's value in an INI settings file (at most
+    // MaxProfileValueLength characters), or defaultValue when the file, the
+    // section or the key is missing.
+    virtual std::string readProfileString(const std::string &fileName, const std::string &section,
+                                          const std::string &key,
+                                          const std::string &defaultValue) = 0;
+
+    // Creates the file, the section and the key as needed.
+    virtual void writeProfileString(const std::string &fileName, const std::string &section,
+                                    const std::string &key, const std::string &value) = 0;
+
+    // The chosen folder's path, whole (on Windows up to 259 characters), or
+    // the empty text when the user cancels.
+    virtual std::string browseForFolder(NativeWindow owner, const std::string &title) = 0;
+
+    // Hands a web address to the system's browser.
+    virtual void openWebAddress(const std::string &address) = 0;
+
+    // The folder that holds the running executable, without a trailing
+    // separator.
+    virtual std::string executableFolder() = 0;
+
+    // The user's own folder for the settings of programs that cannot keep
+    // them beside themselves: ${XDG_CONFIG_HOME:-~/.config} on Linux,
+    // %LOCALAPPDATA% on Windows; the empty text when there is none.
+    virtual std::string userSettingsFolder() = 0;
+};
+
+// The real services of this system: on Windows its own calls, elsewhere
+// the editor's INI reader, the Wine prefixes, XDG's folders and Qt's
+// dialog and browser.
+class PlatformServices : public SystemServices
+{
+public:
+    std::string gameFolderFromRegistry() override;
+    std::string readProfileString(const std::string &fileName, const std::string &section,
+                                  const std::string &key, const std::string &defaultValue) override;
+    // Also creates the file's folder when it is missing; when that fails,
+    // the reason goes to the standard error output and nothing is written.
+    void writeProfileString(const std::string &fileName, const std::string &section,
+                            const std::string &key, const std::string &value) override;
+    std::string browseForFolder(NativeWindow owner, const std::string &title) override;
+    void openWebAddress(const std::string &address) override;
+    std::string executableFolder() override;
+    std::string userSettingsFolder() override;
+};

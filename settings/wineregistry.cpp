@@ -4,7 +4,7 @@
 #include "playerfile/codepage.h"
 #include "settings/asciitext.h"
 #include "settings/fileio.h"
-#include "settings/systemservices.h"
+#include "settings/gamefolder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -341,15 +341,6 @@ std::optional<std::string> FindWineRegistryString(const std::vector<WineRegistry
         }
     }
     return found;
-}
-
-std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
-                                                  std::string_view keyPath,
-                                                  std::string_view valueName)
-{
-    return FindWineRegistryString(
-        ParseWineRegistry(ReadRegularFile(regFile, MaxWineRegistrySize).value_or(std::string())),
-        keyPath, valueName);
 }
 
 bool WineFileMentions(const std::string &file, std::string_view text, std::size_t pieceSize)

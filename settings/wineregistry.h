@@ -50,11 +50,6 @@ std::optional<std::string> FindWineRegistryString(const std::vector<WineRegistry
 // system.reg is about 2 MB) and is passed over unread.
 inline constexpr std::uintmax_t MaxWineRegistrySize = 64 * 1024 * 1024;
 
-// The same, read from the file regFile; nothing when it cannot be read.
-std::optional<std::string> ReadWineRegistryString(const std::string &regFile,
-                                                  std::string_view keyPath,
-                                                  std::string_view valueName);
-
 // The folder of this system that the Windows path names inside the prefix:
 // "C:\Games\KORVAX" becomes "<prefix>/dosdevices/c:/Games/KORVAX" with the
 // drive link and every existing folder resolved to its real path, each

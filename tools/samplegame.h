@@ -7,62 +7,12 @@
 #include "playerfile/playerfile.h"
 #include "settings/gamefolder.h"
 #include "tools/samplesave.h"
+#include "tools/standinservices.h"
 #include "ui/form1.h"
 #include "ui/globals.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
-// Services that find the game in the "registry" and touch nothing else.
-class RegistryOnlyServices final : public SystemServices
-{
-public:
-    explicit RegistryOnlyServices(std::string folder) : m_folder(std::move(folder)) {}
-    std::string GameFolderFromRegistry() override { return m_folder; }
-    std::string ReadProfileString(const std::string &, const std::string &, const std::string &,
-                                  const std::string &defaultValue) override
-    {
-        return defaultValue;
-    }
-    void WriteProfileString(const std::string &, const std::string &, const std::string &,
-                            const std::string &) override
-    {
-    }
-    std::string BrowseForFolder(NativeWindow, const std::string &) override { return {}; }
-
-private:
-    std::string m_folder;
-};
-
-// The registry knows nothing; the settings file is real; the dialog gives
-// a set answer and counts its openings.
-class SettingsFileServices final : public SystemServices
-{
-public:
-    explicit SettingsFileServices(std::string answer) : m_answer(std::move(answer)) {}
-    std::string GameFolderFromRegistry() override { return {}; }
-    std::string ReadProfileString(const std::string &file, const std::string &section,
-                                  const std::string &key, const std::string &fallback) override
-    {
-        return m_real.ReadProfileString(file, section, key, fallback);
-    }
-    void WriteProfileString(const std::string &file, const std::string &section,
-                            const std::string &key, const std::string &value) override
-    {
-        m_real.WriteProfileString(file, section, key, value);
-    }
-    std::string BrowseForFolder(NativeWindow, const std::string &) override
-    {
-        ++dialogs;
-        return m_answer;
-    }
-
-    int dialogs = 0;
-
-private:
-    PlatformServices m_real;
-    std::string m_answer;
-};
 
 class SampleGame
 {
@@ -100,7 +50,7 @@ public:
     bool load(Form1 &window) const
     {
         isolate(window);
-        RegistryOnlyServices services(folder());
+        StandInServices services(folder());
         return window.Form_Load(services, "unused.cfg");
     }
 

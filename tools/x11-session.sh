@@ -49,21 +49,12 @@ now_ms() {
     date +%s%3N
 }
 
-# Starts a private X server. Xvfb picks a free display number itself
-# (-displayfd), so parallel runs cannot collide on one.
+# shellcheck source=tools/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+
+# Starts a private X server for the session.
 start_x_server() {
-    local numberfile="$session_tmp/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
-        3>"$numberfile" >"$session_tmp/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    local deadline=$(($(now_ms) + 10000))
-    until [[ -s "$numberfile" && $(wc -l <"$numberfile") -ge 1 ]]; do
-        kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$session_tmp/xvfb.log")"
-        (($(now_ms) < deadline)) || fail "Xvfb gave no display number within 10 s"
-        sleep 0.02
-    done
-    DISPLAY=":$(head -n1 "$numberfile")"
-    export DISPLAY
+    start_xvfb "$session_tmp/display" "$session_tmp/xvfb.log" || fail "no private X server"
     unset WAYLAND_DISPLAY
     # The editor must draw on this server, whatever the caller's Qt settings.
     export QT_QPA_PLATFORM=xcb

@@ -50,7 +50,6 @@ public:
 
     // Also forgets earlier failures, so a test can start afresh.
     void setFailurePolicy(FailurePolicy policy);
-    bool hasFailed() const { return m_failed; }
 
     // The text shown for a failure.
     static QString failureMessage(const std::exception &error);

@@ -30,12 +30,6 @@ void ClassicLabel::setForeColor(const QColor &color)
     update();
 }
 
-void ClassicLabel::setBackColor(const QColor &color)
-{
-    m_backColor = color;
-    update();
-}
-
 void ClassicLabel::setPointer(const QCursor &pointer)
 {
     setCursor(pointer);

@@ -26,7 +26,6 @@ public:
     void setForeColor(const QColor &color);
 
     QColor backColor() const { return m_backColor; }
-    void setBackColor(const QColor &color);
 
     // The mouse pointer shown over the label instead of the system's.
     void setPointer(const QCursor &pointer);

@@ -44,7 +44,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 bool Form1::Form_Load()
 {
     PlatformServices services;
-    return Form_Load(services, SettingsFilePath(ExecutableFolder()));
+    return Form_Load(services, SettingsFileFor(services));
 }
 
 bool Form1::Form_Load(SystemServices &services, const std::string &settingsFile)
@@ -102,7 +102,7 @@ void Form1::Command2_Click()
 
 void Form1::Label2_Click()
 {
-    OpenWebAddress();
+    PlatformServices().openWebAddress(MakersWebAddress);
 }
 
 void Form1::contextMenuEvent(QContextMenuEvent *event)

@@ -6,8 +6,7 @@
 void ShowRefusal(QWidget *parent, const UnencodableCharacterError &error)
 {
     const char32_t code = error.character();
-    const QString number =
-        QStringLiteral("U+%1").arg(QString::number(static_cast<uint>(code), 16).toUpper(), 4, u'0');
+    const QString number = QString::fromStdString(CharacterCode(code));
     // A tab, an escape or a NUL shows as nothing, so such a character is
     // named by its code alone.
     const QString character =

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ui_form1.h"
 
-#include "settings/systemservices.h"
 #include "ui/classiccontrols.h"
 #include "ui/fonts.h"
 #include "ui/twips.h"

@@ -11,6 +11,9 @@
 
 class QWidget;
 
+// The makers' web address, which the main window shows and opens.
+inline constexpr const char *MakersWebAddress = "https://ironvale.example.org/";
+
 namespace Ui {
 
 // The main window's layout: the player list, the ten macro rows, the two

@@ -4,7 +4,9 @@
 #include "settings/gamefolder.h"
 #include "tests/core/check.h"
 #include "tests/core/testfiles.h"
+#include "tools/standinservices.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -27,59 +29,33 @@ public:
     std::string dialogAnswer;
     std::vector<std::string> calls;
 
-    std::string GameFolderFromRegistry() override
+    std::string gameFolderFromRegistry() override
     {
         calls.push_back("registry");
         return registry;
     }
-    std::string ReadProfileString(const std::string &fileName, const std::string &section,
+    std::string readProfileString(const std::string &fileName, const std::string &section,
                                   const std::string &key, const std::string &defaultValue) override
     {
         calls.push_back("read " + fileName + " " + section + " " + key + " [" + defaultValue + "]");
         const auto it = settings.find(lower(section + "/" + key));
         return it == settings.end() ? defaultValue : it->second;
     }
-    void WriteProfileString(const std::string &fileName, const std::string &section,
+    void writeProfileString(const std::string &fileName, const std::string &section,
                             const std::string &key, const std::string &value) override
     {
         calls.push_back("write " + fileName + " " + section + " " + key + " [" + value + "]");
         if (settingsWritable)
             settings[lower(section + "/" + key)] = value;
     }
-    std::string BrowseForFolder(NativeWindow owner, const std::string &title) override
+    std::string browseForFolder(NativeWindow owner, const std::string &title) override
     {
         calls.push_back("dialog " + std::to_string(owner) + " " + title);
         return dialogAnswer;
     }
-};
-
-// No registry entry; the settings go through this system's own calls into
-// a real file; the dialog gives a set answer and counts its openings.
-class RealSettingsServices final : public SystemServices
-{
-public:
-    explicit RealSettingsServices(std::string answer) : m_answer(std::move(answer)) {}
-    std::string GameFolderFromRegistry() override { return {}; }
-    std::string ReadProfileString(const std::string &fileName, const std::string &section,
-                                  const std::string &key, const std::string &defaultValue) override
-    {
-        return ::ReadProfileString(fileName, section, key, defaultValue);
-    }
-    void WriteProfileString(const std::string &fileName, const std::string &section,
-                            const std::string &key, const std::string &value) override
-    {
-        ::WriteProfileString(fileName, section, key, value);
-    }
-    std::string BrowseForFolder(NativeWindow, const std::string &) override
-    {
-        ++dialogs;
-        return m_answer;
-    }
-
-    int dialogs = 0;
-
-private:
-    std::string m_answer;
+    void openWebAddress(const std::string &address) override { calls.push_back("web " + address); }
+    std::string executableFolder() override { return "/opt/editor"; }
+    std::string userSettingsFolder() override { return {}; }
 };
 
 const std::string cfg = "/opt/editor/ivlname.cfg";
@@ -142,9 +118,9 @@ TEST_CASE("every chosen folder is used as chosen; the settings file stores what 
     for (const Case &c : cases) {
         testfiles::TempDir dir;
         const std::string file = dir.file("ivlname.cfg");
-        RealSettingsServices first(c.folder);
+        StandInServices first("", c.folder);
         CHECK_EQ(ResolveGameFolder(first, file, 0), c.folder);
-        RealSettingsServices next("/asked again");
+        StandInServices next("", "/asked again");
         if (c.stored.empty()) {
             CHECK(!std::filesystem::exists(file));
             CHECK_EQ(ResolveGameFolder(next, file, 0), std::string("/asked again"));
@@ -197,6 +173,70 @@ TEST_CASE("the settings file sits beside the executable")
 {
     CHECK_EQ(SettingsFilePath("/opt/editor"),
              std::string("/opt/editor") + PathSeparator + "ivlname.cfg");
+}
+
+TEST_CASE("the settings file stays beside the program where it can, else goes to the user's folder")
+{
+    namespace fs = std::filesystem;
+    testfiles::TempDir dir;
+    const std::string program = dir.file("program");
+    const std::string user = dir.file("user");
+    fs::create_directories(program);
+    const std::string beside = SettingsFilePath(program);
+    const std::string inUser =
+        user + PathSeparator + "korvax-editor" + PathSeparator + "ivlname.cfg";
+    const std::string written = "[KORVAX]\r\npath=/games\r\n";
+
+    // A program folder that takes a file: beside the program, and the look
+    // leaves nothing there. Without a user folder, beside the program too.
+    CHECK_EQ(SettingsFileFor(program, user), beside);
+    CHECK(fs::is_empty(program));
+    // A program folder that takes no file (a file in a folder's place,
+    // which refuses even an administrator): the user's folder, made by the
+    // first write.
+    const std::string blocked = dir.file("blocked");
+    testfiles::writeText(blocked, "");
+    CHECK_EQ(SettingsFileFor(blocked, ""), SettingsFilePath(blocked));
+    CHECK_EQ(SettingsFileFor(blocked, user), inUser);
+    StandInServices first("", "/games");
+    CHECK_EQ(ResolveGameFolder(first, inUser, 0), std::string("/games"));
+    CHECK_EQ(testfiles::readText(inUser), written);
+    StandInServices next("", "/asked again");
+    CHECK_EQ(ResolveGameFolder(next, SettingsFileFor(blocked, user), 0), std::string("/games"));
+    CHECK_EQ(next.dialogs, 0);
+    // Reading looks beside the program first, then in the user's folder.
+    CHECK_EQ(SettingsFileFor(program, user), inUser);
+    testfiles::writeText(beside, written);
+    CHECK_EQ(SettingsFileFor(program, user), beside);
+
+    // A user's folder that cannot be made: the chosen folder serves this run.
+    StandInServices unmade("", "/games");
+    const std::string underFile =
+        blocked + PathSeparator + "korvax-editor" + PathSeparator + "x.cfg";
+    CHECK_EQ(ResolveGameFolder(unmade, underFile, 0), std::string("/games"));
+    CHECK_EQ(unmade.dialogs, 1);
+}
+
+TEST_CASE("the user's settings folder is the system's own")
+{
+    PlatformServices system;
+#ifdef _WIN32
+    const char *localAppData = std::getenv("LOCALAPPDATA");
+    CHECK(localAppData != nullptr);
+    if (localAppData)
+        CHECK_EQ(system.userSettingsFolder(), std::string(localAppData));
+#else
+    const char *home = std::getenv("HOME");
+    const std::string savedHome = home ? home : "";
+    ::setenv("HOME", "/home/player", 1);
+    ::setenv("XDG_CONFIG_HOME", "/elsewhere/config", 1);
+    CHECK_EQ(system.userSettingsFolder(), std::string("/elsewhere/config"));
+    ::setenv("XDG_CONFIG_HOME", "relative/config", 1); // not a valid setting: ignored
+    CHECK_EQ(system.userSettingsFolder(), std::string("/home/player/.config"));
+    ::unsetenv("XDG_CONFIG_HOME");
+    CHECK_EQ(system.userSettingsFolder(), std::string("/home/player/.config"));
+    ::setenv("HOME", savedHome.c_str(), 1);
+#endif
 }
 
 CHECK_MAIN

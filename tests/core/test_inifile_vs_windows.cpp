@@ -136,7 +136,8 @@ std::vector<std::string> compare(const std::string &file, const std::string &con
             // Each default in turn: a third of the calls, every case still met.
             const std::string &defaultValue = defaults[asked++ % defaults.size()];
             const std::string ours = IniReadString(file, section, key, defaultValue);
-            const std::string windows = ReadProfileString(file, section, key, defaultValue);
+            const std::string windows =
+                PlatformServices().readProfileString(file, section, key, defaultValue);
             if (ours != windows)
                 differences.push_back("file \"" + show(content) + "\" [" + section + "] " + key +
                                       " (default \"" + defaultValue + "\"): ours \"" + show(ours) +
@@ -185,7 +186,7 @@ TEST_CASE("a missing file and a folder in the file's place give the default in b
     for (const auto &file : {dir.file("missing.cfg"), dir.path()}) {
         for (const auto &defaultValue : defaults)
             CHECK_EQ(IniReadString(file, "KORVAX", "Path", defaultValue),
-                     ReadProfileString(file, "KORVAX", "Path", defaultValue));
+                     PlatformServices().readProfileString(file, "KORVAX", "Path", defaultValue));
     }
 }
 

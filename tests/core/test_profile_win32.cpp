@@ -15,8 +15,9 @@ TEST_CASE("a missing file gives the default and is not created by the read")
 {
     TempDir dir;
     const auto file = dir.file("ivlname.cfg");
-    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string());
-    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", "C:\\Default"), std::string("C:\\Default"));
+    CHECK_EQ(PlatformServices().readProfileString(file, "KORVAX", "Path", ""), std::string());
+    CHECK_EQ(PlatformServices().readProfileString(file, "KORVAX", "Path", "C:\\Default"),
+             std::string("C:\\Default"));
     CHECK(!std::filesystem::exists(file));
 }
 
@@ -24,15 +25,19 @@ TEST_CASE("a write creates the file, the section and the key; any case reads it 
 {
     TempDir dir;
     const auto file = dir.file("ivlname.cfg");
-    WriteProfileString(file, "KORVAX", "path", "C:\\Games\\KORVAX");
+    PlatformServices().writeProfileString(file, "KORVAX", "path", "C:\\Games\\KORVAX");
     CHECK_EQ(readText(file), std::string("[KORVAX]\r\npath=C:\\Games\\KORVAX\r\n"));
-    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string("C:\\Games\\KORVAX"));
-    CHECK_EQ(ReadProfileString(file, "korvax", "PATH", ""), std::string("C:\\Games\\KORVAX"));
-    CHECK_EQ(ReadProfileString(file, "KORVAX", "other", "none"), std::string("none"));
-    CHECK_EQ(ReadProfileString(file, "OTHER", "path", "none"), std::string("none"));
+    CHECK_EQ(PlatformServices().readProfileString(file, "KORVAX", "Path", ""),
+             std::string("C:\\Games\\KORVAX"));
+    CHECK_EQ(PlatformServices().readProfileString(file, "korvax", "PATH", ""),
+             std::string("C:\\Games\\KORVAX"));
+    CHECK_EQ(PlatformServices().readProfileString(file, "KORVAX", "other", "none"),
+             std::string("none"));
+    CHECK_EQ(PlatformServices().readProfileString(file, "OTHER", "path", "none"),
+             std::string("none"));
 
     // A second write replaces the value and keeps the key's spelling.
-    WriteProfileString(file, "Korvax", "PATH", "D:\\KORVAX");
+    PlatformServices().writeProfileString(file, "Korvax", "PATH", "D:\\KORVAX");
     CHECK_EQ(readText(file), std::string("[KORVAX]\r\npath=D:\\KORVAX\r\n"));
 }
 
@@ -41,9 +46,9 @@ TEST_CASE("an empty value keeps the key, with nothing after '='")
     TempDir dir;
     const auto file = dir.file("ivlname.cfg");
     writeText(file, "[KORVAX]\r\npath=C:\\Games\r\n");
-    WriteProfileString(file, "KORVAX", "path", "");
+    PlatformServices().writeProfileString(file, "KORVAX", "path", "");
     CHECK_EQ(readText(file), std::string("[KORVAX]\r\npath=\r\n"));
-    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", "none"), std::string());
+    CHECK_EQ(PlatformServices().readProfileString(file, "KORVAX", "Path", "none"), std::string());
 }
 
 TEST_CASE("a value is read as at most 254 characters")
@@ -51,20 +56,28 @@ TEST_CASE("a value is read as at most 254 characters")
     TempDir dir;
     const auto file = dir.file("ivlname.cfg");
     const std::string value(300, 'v');
-    WriteProfileString(file, "KORVAX", "path", value);
+    PlatformServices().writeProfileString(file, "KORVAX", "path", value);
     CHECK_EQ(readText(file), "[KORVAX]\r\npath=" + value + "\r\n");
-    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string(254, 'v'));
+    CHECK_EQ(PlatformServices().readProfileString(file, "KORVAX", "Path", ""),
+             std::string(254, 'v'));
     writeText(file, "[KORVAX]\r\npath=" + std::string(254, 'w') + "\r\n");
-    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string(254, 'w'));
+    CHECK_EQ(PlatformServices().readProfileString(file, "KORVAX", "Path", ""),
+             std::string(254, 'w'));
 }
 
-TEST_CASE("a file that cannot be written is left silently")
+TEST_CASE("a missing folder is made for the file; a file that cannot be written is left silently")
 {
     TempDir dir;
     const auto file = dir.file("missing-folder\\ivlname.cfg");
-    WriteProfileString(file, "KORVAX", "path", "C:\\Games");
-    CHECK(!std::filesystem::exists(dir.file("missing-folder")));
-    CHECK_EQ(ReadProfileString(file, "KORVAX", "Path", ""), std::string());
+    PlatformServices().writeProfileString(file, "KORVAX", "path", "C:\\Games");
+    CHECK_EQ(readText(file), std::string("[KORVAX]\r\npath=C:\\Games\r\n"));
+
+    // A file in the folder's place: nothing is written, and the read finds nothing.
+    writeText(dir.file("blocked"), "");
+    const auto blocked = dir.file("blocked\\ivlname.cfg");
+    PlatformServices().writeProfileString(blocked, "KORVAX", "path", "C:\\Games");
+    CHECK(std::filesystem::is_regular_file(dir.file("blocked")));
+    CHECK_EQ(PlatformServices().readProfileString(blocked, "KORVAX", "Path", ""), std::string());
 }
 
 CHECK_MAIN

@@ -251,25 +251,25 @@ TEST_CASE("the 32-bit view is read first, then the 64-bit view")
 
 TEST_CASE("the game's folder is korvax.exe's Path under App Paths, in either view")
 {
-    CHECK_EQ(GameFolderFromRegistry(), std::string());
+    CHECK_EQ(PlatformServices().gameFolderFromRegistry(), std::string());
     for (const REGSAM view : {View32, View64}) {
         TestKey key(GameKey, view);
         key.setString("Path", "C:\\Games\\KORVAX\\");
-        CHECK_EQ(GameFolderFromRegistry(), std::string("C:\\Games\\KORVAX\\"));
+        CHECK_EQ(PlatformServices().gameFolderFromRegistry(), std::string("C:\\Games\\KORVAX\\"));
     }
     {
         // Installers spell the names as they like; a single space is a
         // folder, taken as it is.
         TestKey key(AppPaths + "\\KORVAX.EXE", View32);
         key.setString("PATH", " ");
-        CHECK_EQ(GameFolderFromRegistry(), std::string(" "));
+        CHECK_EQ(PlatformServices().gameFolderFromRegistry(), std::string(" "));
     }
     {
         TestKey key(GameKey, View64);
         key.set("Path", REG_EXPAND_SZ, std::string("%ProgramFiles%\\KORVAX") + '\0');
-        CHECK_EQ(GameFolderFromRegistry(), std::string());
+        CHECK_EQ(PlatformServices().gameFolderFromRegistry(), std::string());
     }
-    CHECK_EQ(GameFolderFromRegistry(), std::string());
+    CHECK_EQ(PlatformServices().gameFolderFromRegistry(), std::string());
 }
 
 CHECK_MAIN

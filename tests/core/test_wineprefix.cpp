@@ -11,6 +11,7 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -84,17 +85,17 @@ TEST_CASE("the game's folder is found in a prefix that Wine made")
 {
     const testfiles::TempDir dir;
     const Wine wine(dir.path());
-    wine.run(R"(reg add "HKLM\)" + AppPaths + R"(" /v Path /t REG_SZ /d "C:\Games\KORVAX" /f)");
-    wine.run(R"(reg add "HKLM\)" + AppPaths +
-             "\" /v Other /t REG_SZ /d \"C:\\Spiele\\KORVAX \xC3\xA9\xE2\x82\xAC\" /f");
-    wine.stopServer();
-    fs::create_directories(wine.prefix() + "/drive_c/Games/KORVAX");
-
-    const std::string driveC = fs::canonical(wine.prefix() + "/drive_c").string();
-    CHECK_EQ(GameFolderFromWinePrefix(wine.prefix()), driveC + "/Games/KORVAX");
     // Wine writes the characters above 127 as \x escapes.
-    CHECK_EQ(ReadWineRegistryString(wine.prefix() + "/system.reg", AppPaths, "Other"),
-             std::optional<std::string>("C:\\Spiele\\KORVAX \xC3\xA9\xE2\x82\xAC"));
+    const std::string folder = "Spiele/KORVAX \xC3\xA9\xE2\x82\xAC";
+    wine.run(R"(reg add "HKLM\)" + AppPaths +
+             "\" /v Path /t REG_SZ /d \"C:\\Spiele\\KORVAX \xC3\xA9\xE2\x82\xAC\" /f");
+    wine.stopServer();
+    fs::create_directories(wine.prefix() + "/drive_c/" + folder);
+
+    CHECK(ReadGameAppPaths(wine.prefix() + "/system.reg") ==
+          std::optional(std::vector<std::string>{"C:\\Spiele\\KORVAX \xC3\xA9\xE2\x82\xAC"}));
+    const std::string driveC = fs::canonical(wine.prefix() + "/drive_c").string();
+    CHECK_EQ(GameFolderFromWinePrefix(wine.prefix()), driveC + "/" + folder);
 }
 
 int main(int argc, char **argv)

@@ -195,10 +195,10 @@ TEST_CASE("files that are missing, foreign or broken give nothing and never cras
     TempDir dir;
     const std::string good = regFile(keyBlock(AppPathsLine, R"("Path"="C:\\Games\\KORVAX")"));
     testfiles::writeText(dir.file("good.reg"), good);
-    CHECK_EQ(ReadWineRegistryString(dir.file("good.reg"), AppPaths, "Path"),
-             std::optional<std::string>(R"(C:\Games\KORVAX)"));
-    CHECK(!ReadWineRegistryString(dir.file("missing.reg"), AppPaths, "Path"));
-    CHECK(!ReadWineRegistryString(dir.path(), AppPaths, "Path")); // a folder
+    CHECK(ReadGameAppPaths(dir.file("good.reg")) ==
+          std::optional(std::vector<std::string>{R"(C:\Games\KORVAX)"}));
+    CHECK(!ReadGameAppPaths(dir.file("missing.reg")));
+    CHECK(!ReadGameAppPaths(dir.path())); // a folder
 
     // Line ends written by an editor on Windows are read too.
     std::string crlf;
@@ -259,7 +259,6 @@ TEST_CASE("files that are missing, foreign or broken give nothing and never cras
     CHECK_EQ(GameFolderFromWinePrefix(prefix.path()), std::string());
     CHECK(!ReadGameAppPaths(prefix.path() + "/system.reg"));
     CHECK(!WineFileMentions(prefix.path() + "/system.reg", "App Paths"));
-    CHECK(!ReadWineRegistryString(prefix.path() + "/system.reg", AppPaths, "Path"));
 }
 
 TEST_CASE("a file's bytes are searched without regard to case, also across its pieces")

@@ -532,7 +532,7 @@ private slots:
         if (!content.isEmpty())
             QVERIFY(writeBytes(install.settingsFile, content.replace('@', folderBytes)));
 
-        SettingsFileServices services(folder);
+        StandInServices services("", folder);
         Form1 window;
         QVERIFY(start(window, services, install.settings()));
         expectNoFailure();
@@ -556,7 +556,7 @@ private slots:
         QByteArray garbage("\x89PNG\r\n\x1a\n\0\xff[KOR\0VAX]\rpath\0=x\xfe", 24);
         QVERIFY(writeBytes(install.settingsFile, garbage));
 
-        SettingsFileServices services(folder);
+        StandInServices services("", folder);
         Form1 window;
         QVERIFY(start(window, services, install.settings()));
         expectNoFailure();
@@ -571,7 +571,7 @@ private slots:
         QVERIFY(stored.endsWith("[KORVAX]\r\npath=" + QByteArray::fromStdString(folder) + "\r\n"));
 
         // The next start finds it there.
-        SettingsFileServices again("");
+        StandInServices again("", "");
         Form1 next;
         QVERIFY(start(next, again, install.settings()));
         QCOMPARE(again.dialogs, 0);
@@ -590,7 +590,7 @@ private slots:
         const QByteArray content = "[KORVAX]\r\npath=" + QByteArray::fromStdString(value) + "\r\n";
         QVERIFY(writeBytes(install.settingsFile, content));
 
-        SettingsFileServices services("");
+        StandInServices services("", "");
         Form1 window;
         QVERIFY(!start(window, services, install.settings()));
         QCOMPARE(services.dialogs, 0);
@@ -649,7 +649,7 @@ private slots:
                 QFile::setPermissions(install.editorFolder, QFile::ReadOwner | QFile::ExeOwner));
         }
 
-        SettingsFileServices services(folder);
+        StandInServices services("", folder);
         Form1 window;
         const bool started = start(window, services, install.settings());
         QFile::setPermissions(install.editorFolder,
@@ -703,7 +703,7 @@ private slots:
         const QString playerFile = fromPath(PlayerFilePath(gameFolder));
 
         // The folder goes through the settings file and comes back whole.
-        SettingsFileServices services(gameFolder);
+        StandInServices services("", gameFolder);
         Form1 window;
         const QTemporaryDir backups;
         window.writeGuard().setBackupRoot(backups.path());

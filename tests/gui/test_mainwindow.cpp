@@ -140,7 +140,7 @@ private slots:
     {
         SampleGame game;
         Form1 window;
-        RegistryOnlyServices nothing("");
+        StandInServices nothing;
         QVERIFY(!window.Form_Load(nothing, "unused.cfg"));
         QVERIFY(!window.isVisible());
         QCOMPARE(window.List1->count(), 0);
@@ -157,7 +157,7 @@ private slots:
         file.write("[KORVAX]\r\nPATH=" + QByteArray::fromStdString(game.folder()) + "\r\n");
         file.close();
 
-        SettingsFileServices services("");
+        StandInServices services("", "");
         Form1 window;
         QVERIFY(window.Form_Load(services, settings));
         QCOMPARE(window.List1->count(), 4);

@@ -3,7 +3,6 @@
 // control's name, kind, place, caption, font and colours, the windows' own
 // properties, the character grid, focus order, pointers and images.
 #include "playerfile/codepage.h"
-#include "settings/systemservices.h"
 #include "ui/classiclabel.h"
 #include "ui/fonts.h"
 #include "ui/ui_form1.h"

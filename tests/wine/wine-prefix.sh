@@ -24,25 +24,14 @@ stop_x_server() {
     rm -f "$xvfb_pid_file" "$display_file"
 }
 
-# Xvfb picks a free display number itself (-displayfd), so parallel build
-# folders cannot collide on one. It is started in a session of its own with
-# every output redirected, so CTest does not wait for it.
+# shellcheck source=tools/xvfb.sh
+. "$(dirname "$0")/../../tools/xvfb.sh"
+
 start_x_server() {
     command -v Xvfb >/dev/null || return 0
     stop_x_server
-    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
-        3>"$display_file" </dev/null >"$WINEPREFIX.xvfb.log" 2>&1 &
-    echo $! >"$xvfb_pid_file"
-    tries=0
-    until [ -s "$display_file" ]; do
-        tries=$((tries + 1))
-        if [ $tries -gt 500 ]; then
-            echo "Xvfb gave no display number within 10 s:" >&2
-            cat "$WINEPREFIX.xvfb.log" >&2
-            exit 1
-        fi
-        sleep 0.02
-    done
+    start_xvfb "$display_file" "$WINEPREFIX.xvfb.log" || exit 1
+    echo "$xvfb_pid" >"$xvfb_pid_file"
 }
 
 case "${1:-}" in
@@ -50,10 +39,6 @@ start)
     # The X server first: Wine's own background processes, started by the
     # first Wine process below, keep the display they were started with.
     start_x_server
-    if [ -s "$display_file" ]; then
-        DISPLAY=":$(head -n 1 "$display_file")"
-        export DISPLAY
-    fi
     # The server lingers 30 s after the last Wine process, so a run that is
     # cut short leaves nothing behind for long. It must not hold on to the
     # output of this script, or CTest would wait for it. It refuses to start
