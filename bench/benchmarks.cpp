@@ -389,7 +389,7 @@ void TenLabelsReference(benchmark::State &state, Form1 &window)
 // past 100, deletes the oldest).
 void SubmitName(benchmark::State &state, Form1 &window, bool copying)
 {
-    window.writeGuard().setMakingCopies(copying);
+    window.copyOptions().makingCopies = copying;
     window.List1->setCurrentRow(1);
     frmname editor(&window);
     const QString names[] = {window.List1->currentItem()->text(), QStringLiteral("Zoë")};
@@ -408,7 +408,7 @@ void SubmitName(benchmark::State &state, Form1 &window, bool copying)
 // each time, as the name does above.
 void SubmitMacros(benchmark::State &state, Form1 &window, bool copying)
 {
-    window.writeGuard().setMakingCopies(copying);
+    window.copyOptions().makingCopies = copying;
     window.List1->setCurrentRow(1);
     Form2 editor(&window);
     const QString texts[] = {editor.txtmacro[0]->text(), QStringLiteral("GG")};

@@ -70,19 +70,15 @@ std::u16string_view Cut(std::u16string_view text, std::size_t limit)
 
 } // namespace
 
-void PlayerFileWriter::WritePlayerName(std::int16_t slot, std::u16string_view text)
+std::string NameFieldBytes(std::u16string_view text)
 {
-    if (!IsSlot(slot))
-        return;
     std::string bytes = EncodePlayerText(Cut(text, NameMaxLength));
     bytes.append(2, '\0');
-    writeRange(NameAt(slot), bytes);
+    return bytes;
 }
 
-void PlayerFileWriter::WritePlayerMacros(std::int16_t slot, const MacroTexts &texts)
+std::string MacroFieldBytes(const MacroTexts &texts)
 {
-    if (!IsSlot(slot))
-        return;
     std::string bytes;
     bytes.reserve(MacroFieldSize * MacroCount);
     for (const auto &text : texts) {
@@ -92,10 +88,22 @@ void PlayerFileWriter::WritePlayerMacros(std::int16_t slot, const MacroTexts &te
         bytes += field;
         bytes.append(MacroFieldSize - field.size(), '\0');
     }
-    writeRange(MacroAt(slot, 0), bytes);
+    return bytes;
 }
 
-void PlayerFileWriter::writeRange(std::uint64_t offset, const std::string &bytes)
+void PlayerFileWriter::WritePlayerName(std::int16_t slot, std::u16string_view text)
+{
+    if (IsSlot(slot))
+        WriteBytes(NameAt(slot), NameFieldBytes(text));
+}
+
+void PlayerFileWriter::WritePlayerMacros(std::int16_t slot, const MacroTexts &texts)
+{
+    if (IsSlot(slot))
+        WriteBytes(MacroAt(slot, 0), MacroFieldBytes(texts));
+}
+
+void PlayerFileWriter::WriteBytes(std::uint64_t offset, const std::string &bytes)
 {
     const std::uint64_t needed = offset + bytes.size();
     const std::uint64_t length = m_file.size();

@@ -66,6 +66,12 @@ private:
     RawFile m_file;
 };
 
+// The bytes WritePlayerName and WritePlayerMacros put into the file: at most
+// 15 characters and two zero bytes; ten fields of 40 bytes. Throws
+// UnencodableCharacterError as they do, before anything is written.
+std::string NameFieldBytes(std::u16string_view text);
+std::string MacroFieldBytes(const MacroTexts &texts);
+
 // An opening of the player file for writing: the existing file, never
 // created, truncated or lengthened. Each write is one positioned write of
 // the whole field range, flushed to disk before it returns. A text that the
@@ -83,9 +89,9 @@ public:
     // Writes the ten 40-byte fields; a text over 40 characters is cut at 40,
     // as the name is at 15.
     void WritePlayerMacros(std::int16_t slot, const MacroTexts &texts);
+    // Puts `bytes` back at `offset`, as an undo does, under the same rules.
+    void WriteBytes(std::uint64_t offset, const std::string &bytes);
 
 private:
-    void writeRange(std::uint64_t offset, const std::string &bytes);
-
     RawFile m_file;
 };

@@ -42,8 +42,8 @@ public:
     // running, whatever runs on the machine.
     void isolate(Form1 &window) const
     {
-        window.writeGuard().setBackupRoot(backupRoot());
-        window.writeGuard().setGameCheck([] { return false; });
+        window.copyOptions().backupRoot = backupRoot();
+        window.copyOptions().gameRunning = [] { return false; };
     }
 
     // Loads the window as the program's start does; it is not shown.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form1.h"
 
-#include "playerfile/filecopy.h"
 #include "playerfile/playerfile.h"
 #include "settings/gamefolder.h"
 #include "ui/application.h"
@@ -10,6 +9,7 @@
 #include "ui/frmrestore.h"
 #include "ui/globals.h"
 #include "ui/playertext.h"
+#include "ui/questionbox.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -112,7 +112,7 @@ void Form1::contextMenuEvent(QContextMenuEvent *event)
 
 void Form1::ShowContextMenu(const QPoint &globalPosition)
 {
-    const BackupStore store = m_writeGuard.store();
+    const BackupStore store = changes().store();
     QMenu menu(this);
     QAction *undo = menu.addAction(QStringLiteral("&Undo last change"));
     undo->setObjectName(QStringLiteral("actionUndo"));
@@ -129,27 +129,15 @@ void Form1::ShowContextMenu(const QPoint &globalPosition)
 
 void Form1::UndoLastChange()
 {
-    // Nothing to undo: nothing happens, and nothing is said.
-    if (const auto copy = m_writeGuard.store().undoTarget())
-        PutBack(this, *copy, Change::undo());
+    QuestionBox questions(this);
+    if (changes().undo(questions))
+        ListPlayersFromFile(List1->currentRow());
 }
 
 void Form1::ShowRestoreWindow()
 {
     frmrestore window(this);
     window.exec();
-}
-
-bool Form1::PutBack(QWidget *asker, const BackupCopy &copy, const Change &change)
-{
-    if (!AskYesNo(asker, PutBackQuestion(copy), true))
-        return false;
-    const std::string bytes = ReadWholeFile(ToNativePath(copy.path));
-    if (!m_writeGuard.prepareWrite(asker, change))
-        return false;
-    RestoreWholeFile(CurrentPlayerFilePath(), bytes);
-    ListPlayersFromFile(List1->currentRow());
-    return true;
 }
 
 void Form1::ListPlayersFromFile(int row)

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "copies/changewriter.h"
+#include "ui/globals.h"
 #include "ui/ui_form1.h"
-#include "ui/writeguard.h"
 
 #include <QWidget>
 
@@ -33,15 +34,12 @@ public:
     // The selected entry's text, empty when nothing is selected.
     QString SelectedName() const;
 
-    // What every write to the player file goes through first.
-    WriteGuard &writeGuard() { return m_writeGuard; }
-    const WriteGuard &writeGuard() const { return m_writeGuard; }
+    // Where the copies go and how a running game is seen.
+    CopyOptions &copyOptions() { return m_copyOptions; }
 
-    // Asks `asker`'s question, then puts the copy back into the player file
-    // (after a copy of the state it replaces, recorded as `change`) and
-    // shows what the file now holds, the selection kept. False when the
-    // user said No to a question.
-    bool PutBack(QWidget *asker, const BackupCopy &copy, const Change &change);
+    // Every write to the player file of the current game folder goes
+    // through this, with its questions, copy and undo step.
+    ChangeWriter changes() const { return ChangeWriter(m_copyOptions, GameFolder); }
 
     // Lists the four names as the file now holds them and selects `row`,
     // whose selection handling shows that slot's macros.
@@ -63,5 +61,5 @@ private:
     void ShowRestoreWindow();
     void ShowContextMenu(const QPoint &globalPosition);
 
-    WriteGuard m_writeGuard;
+    CopyOptions m_copyOptions;
 };

@@ -7,6 +7,7 @@
 #include "ui/form3.h"
 #include "ui/globals.h"
 #include "ui/playertext.h"
+#include "ui/questionbox.h"
 #include "ui/refusal.h"
 
 Form2::Form2(::Form1 *owner) : PlayerEditor(owner)
@@ -54,11 +55,9 @@ void Form2::cmdsave_Click()
         texts[k] = txtmacro[k]->text().toStdU16String();
     try {
         // A text the file cannot hold is refused before anything happens.
-        for (const auto &text : texts)
-            EncodePlayerText(std::u16string_view(text).substr(0, PlayerLayout::MacroMaxLength));
-        if (!mainWindow()->writeGuard().prepareWrite(this, Change::macros(CurrentPlayer)))
+        QuestionBox questions(this);
+        if (!mainWindow()->changes().submitMacros(CurrentPlayer, texts, questions))
             return;
-        PlayerFileWriter(CurrentPlayerFilePath()).WritePlayerMacros(CurrentPlayer, texts);
     } catch (const UnencodableCharacterError &error) {
         // Nothing was written; the user can correct the text.
         ShowRefusal(this, error);

@@ -7,6 +7,7 @@
 #include "ui/form3.h"
 #include "ui/globals.h"
 #include "ui/playertext.h"
+#include "ui/questionbox.h"
 #include "ui/refusal.h"
 
 frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
@@ -33,10 +34,9 @@ void frmname::cmdsave_Click()
     const std::u16string name = txtname->text().toStdU16String();
     try {
         // A name the file cannot hold is refused before anything happens.
-        EncodePlayerText(std::u16string_view(name).substr(0, PlayerLayout::NameMaxLength));
-        if (!mainWindow()->writeGuard().prepareWrite(this, Change::name(CurrentPlayer)))
+        QuestionBox questions(this);
+        if (!mainWindow()->changes().submitName(CurrentPlayer, name, questions))
             return;
-        PlayerFileWriter(CurrentPlayerFilePath()).WritePlayerName(CurrentPlayer, name);
     } catch (const UnencodableCharacterError &error) {
         // Nothing was written; the user can correct the name.
         ShowRefusal(this, error);

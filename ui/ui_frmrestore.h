@@ -11,12 +11,17 @@ class QWidget;
 namespace Ui {
 
 // The restore window's layout: the copies of the player file, newest
-// first, and two buttons.
+// first; what the selected one would put back, player by player, and of
+// the game's own data; and the two ways of putting it back.
 class frmrestore
 {
 public:
     ClassicLabel *lblcopies = nullptr;
     ClassicListBox *List1 = nullptr;
+    ClassicLabel *lblplayers = nullptr;
+    ClassicListBox *List2 = nullptr;
+    ClassicLabel *lblgame = nullptr;
+    QPushButton *cmdplayer = nullptr;
     QPushButton *cmdrestore = nullptr;
     QPushButton *cmdcancel = nullptr;
 

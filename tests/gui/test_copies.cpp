@@ -2,11 +2,11 @@
 // The copies made before each change, Ctrl+Z, the restore window and the
 // questions before a write, driven through the windows, with the player
 // file checked byte for byte.
+#include "copies/backupstore.h"
 #include "playerfile/rawfile.h"
 #include "tests/support/modal.h"
 #include "tests/support/probes.h"
 #include "tools/samplegame.h"
-#include "ui/backups.h"
 #include "ui/form2.h"
 #include "ui/frmname.h"
 #include "ui/frmrestore.h"
@@ -36,7 +36,7 @@ struct OpenGame
         window.List1->setCurrentRow(2);
         window.show();
     }
-    BackupStore store() const { return window.writeGuard().store(); }
+    BackupStore store() const { return window.changes().store(); }
 
     void submitName(const QString &name)
     {
@@ -122,18 +122,19 @@ private slots:
         QVERIFY(g.undo(PressKey(Qt::Key_Escape))->asked);
         QCOMPARE(g.game.bytes(), afterMacros);
 
+        // Each undo puts back the fields of its change, and says which.
         const auto first = g.undo(PressKey(Qt::Key_Return));
-        QCOMPARE(first->text,
-                 QStringLiteral("Put back kvxplr.sav as it was at %1 on %2, before the "
-                                "macros of player 3?")
-                     .arg(copies[0].time().toString(QStringLiteral("HH:mm:ss")),
-                          copies[0].time().toString(QStringLiteral("yyyy-MM-dd"))));
+        QCOMPARE(first->text, QStringLiteral("Put back the ten macros of player 3 as they were %1?")
+                                  .arg(copies[0].when()));
         QVERIFY(first->yesByDefault);
         QCOMPARE(g.game.bytes(), afterName);
         QCOMPARE(g.window.List1->currentRow(), 1);
         QCOMPARE(captions(g.window), shown);
 
-        QVERIFY(g.undo(PressKey(Qt::Key_Return))->text.endsWith("before the name of player 3?"));
+        QCOMPARE(g.undo(PressKey(Qt::Key_Return))->text,
+                 QStringLiteral("Put back the name of player 3, \"Renée Strauß\" (now \"Zoë\"), "
+                                "as it was %1?")
+                     .arg(copies[1].when()));
         QCOMPARE(g.game.bytes(), original);
         QCOMPARE(names(g.window).at(2), QStringLiteral("Renée Strauß"));
         QCOMPARE(g.window.List1->currentRow(), 1);
@@ -150,13 +151,21 @@ private slots:
         QCOMPARE(g.game.bytes(), original);
     }
 
-    void theRestoreWindowPutsBackAnyCopyAndCtrlZTakesItBack()
+    void theRestoreWindowShowsWhatACopyHoldsAndPutsBackAPlayerOrTheFile()
     {
         OpenGame g;
         const QByteArray original = g.game.bytes();
         g.submitName(QStringLiteral("Zoë"));
         g.submitMacro(3, QStringLiteral("GG"));
         const QByteArray afterMacros = g.game.bytes();
+        // The game saves its own data meanwhile.
+        {
+            QFile file(g.game.playerFile());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(5000));
+            file.write("game");
+        }
+        const QByteArray played = g.game.bytes();
+        const QByteArray playerBack = patched(5000, "game");
 
         bool shown = false;
         WhenModal<frmrestore>([&](frmrestore *window) {
@@ -168,26 +177,66 @@ private slots:
                 newest.endsWith(QStringLiteral("Maximilian Vogt · Black&Gold · Zoë · (no name)")));
             QVERIFY(window->List1->item(1)->text().contains(QStringLiteral("Renée Strauß")));
             window->List1->setCurrentRow(1);
-            // No keeps the window open; Yes restores and closes it.
+            QCOMPARE(window->List2->count(), 4);
+            QCOMPARE(window->List2->item(0)->text(),
+                     QStringLiteral("Player 1, \"Maximilian Vogt\": the same as now"));
+            QCOMPARE(window->List2->item(2)->text(),
+                     QStringLiteral("Player 3, \"Renée Strauß\" (now \"Zoë\"): the name and "
+                                    "macro 4 differ"));
+            QCOMPARE(window->lblgame->caption(),
+                     QStringLiteral("The game's own data differs in 4 bytes. Restore player "
+                                    "leaves it as it is now; Restore whole file takes it back to "
+                                    "this copy's time too."));
+            // The first player that differs is chosen. No keeps the window
+            // open; Yes, the default, puts back that player and closes it.
+            QCOMPARE(window->List2->currentRow(), 2);
             AnswerNextQuestion(ClickButton(QMessageBox::No));
-            QTest::mouseClick(window->cmdrestore, Qt::LeftButton);
+            QTest::mouseClick(window->cmdplayer, Qt::LeftButton);
             QVERIFY(window->isVisible());
+            QCOMPARE(g.game.bytes(), played);
             const auto question = AnswerNextQuestion(PressKey(Qt::Key_Return));
+            QTest::mouseClick(window->cmdplayer, Qt::LeftButton);
+            QVERIFY(question->yesByDefault);
+            QVERIFY(question->text.endsWith(QStringLiteral("Nothing else in kvxplr.sav changes.")));
+            QVERIFY(!window->isVisible());
+        });
+        g.contextMenu(Qt::Key_R);
+        QVERIFY(shown);
+        QCOMPARE(g.game.bytes(), playerBack);
+        QCOMPARE(names(g.window).at(2), QStringLiteral("Renée Strauß"));
+        QCOMPARE(g.store().copies().first().change.kind, Change::Kind::Player);
+
+        // The whole file: Return answers No; Yes takes the game's data back too.
+        shown = false;
+        WhenModal<frmrestore>([&](frmrestore *window) {
+            shown = true;
+            window->List1->setCurrentRow(window->List1->count() - 1);
+            const auto no = AnswerNextQuestion(PressKey(Qt::Key_Return));
             QTest::mouseClick(window->cmdrestore, Qt::LeftButton);
-            QVERIFY(question->text.endsWith(QStringLiteral("before the name of player 3?")));
+            QVERIFY(!no->yesByDefault);
+            QVERIFY(no->text.contains(QStringLiteral("The game's own data goes back to that time "
+                                                     "too: 4 of its bytes differ")));
+            QCOMPARE(g.game.bytes(), playerBack);
+            AnswerNextQuestion(ClickButton(QMessageBox::Yes));
+            QTest::mouseClick(window->cmdrestore, Qt::LeftButton);
             QVERIFY(!window->isVisible());
         });
         g.contextMenu(Qt::Key_R);
         QVERIFY(shown);
         QCOMPARE(g.game.bytes(), original);
-        QCOMPARE(names(g.window).at(2), QStringLiteral("Renée Strauß"));
-        QCOMPARE(g.store().copies().first().change.kind, Change::Kind::Restore);
 
-        // A restore is a change like any other: Ctrl+Z takes it back.
+        // A restore is a change like any other: Ctrl+Z takes it back, the
+        // whole file, and says so with No the default.
+        const auto undo = g.undo(ClickButton(QMessageBox::Yes));
+        QVERIFY(undo->text.contains("before the restore of an earlier copy?"));
+        QVERIFY(!undo->yesByDefault);
+        QCOMPARE(g.game.bytes(), playerBack);
         QVERIFY(g.undo(PressKey(Qt::Key_Return))
-                    ->text.endsWith("before the restore of an "
-                                    "earlier copy?"));
-        QCOMPARE(g.game.bytes(), afterMacros);
+                    ->text.startsWith(QStringLiteral(
+                        "Put back the name and the ten macros of player 3, \"Zoë\" (now "
+                        "\"Renée Strauß\")")));
+        QCOMPARE(g.game.bytes(), played);
+        QCOMPARE(patched(5000, "game", afterMacros), played);
     }
 
     void noCopyOrARunningGameAsksFirst_data()
@@ -207,12 +256,12 @@ private slots:
         OpenGame g;
         QString expected;
         if (gameRuns) {
-            g.window.writeGuard().setGameCheck([] { return true; });
+            g.window.copyOptions().gameRunning = [] { return true; };
             expected = QStringLiteral("KORVAX is running. It may overwrite this change when it "
                                       "saves or quits. Write anyway?");
         } else {
             // A folder below a file cannot be made.
-            g.window.writeGuard().setBackupRoot(g.game.playerFile() + QStringLiteral("/backups"));
+            g.window.copyOptions().backupRoot = g.game.playerFile() + QStringLiteral("/backups");
 #ifdef _WIN32
             const unsigned long code = 267; // ERROR_DIRECTORY
 #else
@@ -253,33 +302,6 @@ private slots:
                                      ? patched(MacroAt(2, 3), MacroField(u"GG"))
                                      : patched(NameAt(2), Cp(u"Zo\u00EB") + QByteArray(2, '\0')));
         QCOMPARE(g.store().copies().size(), gameRuns ? 1 : 0);
-    }
-
-    void theNewestHundredAreKeptAndNoCopyIsMadeTwice()
-    {
-        OpenGame g;
-        g.submitName(QStringLiteral("Zoë"));
-        // 100 older copies, a millisecond apart.
-        const QDir folder(g.store().folder());
-        const QDateTime old(QDate(2020, 1, 1), QTime(0, 0));
-        const auto oldCopy = [&](int i) {
-            return folder.filePath(old.addMSecs(i).toString("yyyy-MM-dd HH.mm.ss.zzz") +
-                                   " name of player 1.sav");
-        };
-        for (int i = 0; i < 100; ++i) {
-            QFile file(oldCopy(i));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray::number(i));
-        }
-        QCOMPARE(g.store().copies().size(), 101);
-        g.submitName(QStringLiteral("Zoë")); // the file differs from the newest copy
-        QCOMPARE(g.store().copies().size(), 100);
-        QVERIFY(!QFile::exists(oldCopy(0)));
-        QVERIFY(!QFile::exists(oldCopy(1)));
-        QVERIFY(QFile::exists(oldCopy(2)));
-        g.submitName(QStringLiteral("Zoë")); // the same bytes as the newest copy
-        QCOMPARE(g.store().copies().size(), 100);
-        QVERIFY(QFile::exists(oldCopy(2)));
     }
 };
 

@@ -706,8 +706,8 @@ private slots:
         StandInServices services("", gameFolder);
         Form1 window;
         const QTemporaryDir backups;
-        window.writeGuard().setBackupRoot(backups.path());
-        window.writeGuard().setGameCheck([] { return false; });
+        window.copyOptions().backupRoot = backups.path();
+        window.copyOptions().gameRunning = [] { return false; };
         QVERIFY(start(window, services, install.settings()));
         QCOMPARE(GameFolder, gameFolder);
         window.show();

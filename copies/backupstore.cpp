@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/backups.h"
+#include "copies/backupstore.h"
 
 #include "playerfile/filecopy.h"
 #include "playerfile/playerfile.h"
@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 
 namespace {
@@ -17,6 +18,7 @@ namespace {
 const QString StampFormat = QStringLiteral("yyyy-MM-dd HH.mm.ss.zzz");
 constexpr qsizetype StampLength = 23;
 const QString CopySuffix = QStringLiteral(".sav");
+const QString RecordSuffix = QStringLiteral(".step");
 const QString GameFolderRecord = QStringLiteral("game-folder.txt");
 
 QString FromNative(const std::string &path)
@@ -70,17 +72,22 @@ std::string ToNativePath(const QString &path)
     return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
 }
 
-QString PutBackQuestion(const BackupCopy &copy)
-{
-    const QDateTime time = copy.time();
-    return QStringLiteral("Put back kvxplr.sav as it was at %1 on %2, before %3?")
-        .arg(time.toString(QStringLiteral("HH:mm:ss")), time.toString(QStringLiteral("yyyy-MM-dd")),
-             copy.change.description());
-}
-
 QDateTime BackupCopy::time() const
 {
     return QDateTime::fromString(stamp, StampFormat);
+}
+
+QString BackupCopy::when() const
+{
+    const QDateTime local = time();
+    return QStringLiteral("at %1 on %2")
+        .arg(local.toString(QStringLiteral("HH:mm:ss")),
+             local.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+QString BackupCopy::recordPath() const
+{
+    return path.chopped(CopySuffix.size()) + RecordSuffix;
 }
 
 QString Change::description() const
@@ -90,6 +97,8 @@ QString Change::description() const
         return QStringLiteral("the name of player %1").arg(slot + 1);
     case Kind::Macros:
         return QStringLiteral("the macros of player %1").arg(slot + 1);
+    case Kind::Player:
+        return QStringLiteral("the restore of player %1 from an earlier copy").arg(slot + 1);
     case Kind::Restore:
         return QStringLiteral("the restore of an earlier copy");
     case Kind::Undo:
@@ -105,6 +114,8 @@ QString Change::fileTag() const
         return QStringLiteral("name of player %1").arg(slot + 1);
     case Kind::Macros:
         return QStringLiteral("macros of player %1").arg(slot + 1);
+    case Kind::Player:
+        return QStringLiteral("restore of player %1").arg(slot + 1);
     case Kind::Restore:
         return QStringLiteral("restore");
     case Kind::Undo:
@@ -119,12 +130,16 @@ std::optional<Change> Change::fromFileTag(const QString &tag)
         return restore();
     if (tag == QLatin1String("undo"))
         return undo();
-    static const QRegularExpression player(QStringLiteral("^(name|macros) of player ([1-4])$"));
-    const QRegularExpressionMatch match = player.match(tag);
+    static const QRegularExpression ofPlayer(
+        QStringLiteral("^(name|macros|restore) of player ([1-4])$"));
+    const QRegularExpressionMatch match = ofPlayer.match(tag);
     if (!match.hasMatch())
         return std::nullopt;
     const auto slot = static_cast<std::int16_t>(match.captured(2).toInt() - 1);
-    return match.captured(1) == QLatin1String("name") ? name(slot) : macros(slot);
+    const QString what = match.captured(1);
+    return what == QLatin1String("name")     ? name(slot)
+           : what == QLatin1String("macros") ? macros(slot)
+                                             : player(slot);
 }
 
 BackupError::BackupError(const QString &folder, const QString &reason)
@@ -180,56 +195,60 @@ QString BackupStore::makeFolder() const
     const QString made = folder();
     MakeFolders(ToNativePath(made));
     const QString record = made + u'/' + GameFolderRecord;
-    if (!QFileInfo::exists(record)) {
-        const std::string recorded = m_gameFolder + '\n';
-        WriteCheckedAndRename(ToNativePath(record + QStringLiteral(".tmp")), ToNativePath(record),
-                              recorded);
-    }
+    if (!QFileInfo::exists(record))
+        writeFile(record, m_gameFolder + '\n');
     return made;
 }
 
-bool BackupStore::sameBytes(const BackupCopy &copy, const std::string &bytes)
+void BackupStore::writeFile(const QString &path, const std::string &bytes) const
 {
-    try {
-        return ReadWholeFile(ToNativePath(copy.path)) == bytes;
-    } catch (const PlayerFileError &) {
-        return false; // a copy that cannot be read holds nothing to keep twice
-    }
+    const std::string target = ToNativePath(path);
+    WriteCheckedAndRename(target + ".tmp", target, bytes);
+    // The new name must be on the disk before the player file changes.
+    SyncFolderOf(target);
 }
 
-void BackupStore::copyBefore(const Change &change) const
+BackupCopy BackupStore::addCopy(const Change &change, const std::string &bytes) const
 {
-    // A player file that cannot be read is the player file's failure, not
-    // the copy's: it passes on as such.
-    const std::string bytes = ReadWholeFile(PlayerFilePath(m_gameFolder));
     QString target = folder();
     try {
         target = makeFolder();
         const QList<BackupCopy> existing = copies();
         QString stamp = QDateTime::currentDateTime().toString(StampFormat);
-        if (!existing.isEmpty()) {
-            const BackupCopy &newest = existing.first();
-            if (change.kind != Change::Kind::Undo && sameBytes(newest, bytes))
-                return;
-            // Names keep to the order the copies were made in, even when
-            // two come in one millisecond or the clock is put back.
-            if (stamp <= newest.stamp)
-                stamp = newest.time().addMSecs(1).toString(StampFormat);
-        }
-        const QString path = target + u'/' + stamp + u' ' + change.fileTag() + CopySuffix;
-        WriteCheckedAndRename(ToNativePath(path + QStringLiteral(".tmp")), ToNativePath(path),
-                              bytes);
-        prune(existing);
+        // Names keep to the order the copies were made in, even when two
+        // come in one millisecond or the clock is put back.
+        if (!existing.isEmpty() && stamp <= existing.first().stamp)
+            stamp = existing.first().time().addMSecs(1).toString(StampFormat);
+        const BackupCopy copy{target + u'/' + stamp + u' ' + change.fileTag() + CopySuffix, stamp,
+                              change};
+        writeFile(copy.path, bytes);
+        return copy;
     } catch (const PlayerFileError &error) {
         throw BackupError(QDir::toNativeSeparators(target), QString::fromLocal8Bit(error.reason()));
     }
 }
 
-void BackupStore::prune(const QList<BackupCopy> &older) const
+void BackupStore::recordStep(const BackupCopy &copy, const StepRecord &record) const
 {
-    // The new copy is the newest; of those before it, KeptCopies - 1 stay.
-    for (qsizetype i = KeptCopies - 1; i < older.size(); ++i)
-        QFile::remove(older[i].path);
+    try {
+        writeFile(copy.recordPath(), record.serialize());
+    } catch (const PlayerFileError &error) {
+        throw BackupError(QDir::toNativeSeparators(folder()),
+                          QString::fromLocal8Bit(error.reason()));
+    }
+    prune();
+}
+
+void BackupStore::prune() const
+{
+    // The newest KeptCopies stay, and the oldest: the file as it was before
+    // the editor first changed it. A record goes before its copy, so a
+    // copy is never left with a record that names a step of its own.
+    const QList<BackupCopy> all = copies();
+    for (qsizetype i = KeptCopies; i < all.size() - 1; ++i) {
+        QFile::remove(all[i].recordPath());
+        QFile::remove(all[i].path);
+    }
 }
 
 QList<BackupCopy> BackupStore::copies() const
@@ -251,17 +270,27 @@ QList<BackupCopy> BackupStore::copies() const
     return list;
 }
 
+std::optional<StepRecord> BackupStore::step(const BackupCopy &copy) const
+{
+    QFile file(copy.recordPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return StepRecord::parse(file.readAll().toStdString());
+}
+
 std::optional<BackupCopy> BackupStore::undoTarget() const
 {
-    // Each undo's copy stands for one change it took back: the newest one
-    // older than itself that no later undo took back.
-    int undone = 0;
+    // Each undo's record names the step it took back; copies without a
+    // record were never written over and are no steps.
+    QSet<QString> undone;
     for (const BackupCopy &copy : copies()) {
+        QFile record(copy.recordPath());
+        if (!record.open(QIODevice::ReadOnly))
+            continue;
         if (copy.change.kind == Change::Kind::Undo)
-            ++undone;
-        else if (undone > 0)
-            --undone;
-        else
+            undone.insert(
+                QString::fromStdString(StepRecord::undoneStamp(record.read(256).toStdString())));
+        else if (!undone.contains(copy.stamp))
             return copy;
     }
     return std::nullopt;

@@ -2,8 +2,10 @@
 #pragma once
 
 // The copies of the player file that the editor makes before each change,
-// kept in a folder of their own for each game folder, and the choice of
-// the copy that an undo puts back.
+// kept in a folder of their own for each game folder, the steps that Ctrl+Z
+// takes back, and the choice of the step it takes back next.
+
+#include "copies/steprecord.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -18,13 +20,16 @@
 // A change to the player file, as the copy made before it records it.
 struct Change
 {
-    enum class Kind { Name, Macros, Restore, Undo };
+    // Player: one player's name and macros put back from a copy;
+    // Restore: the whole file put back from a copy.
+    enum class Kind { Name, Macros, Player, Restore, Undo };
 
     Kind kind = Kind::Name;
-    std::int16_t slot = 0; // of a Name or Macros change
+    std::int16_t slot = 0; // of a Name, Macros or Player change
 
     static Change name(std::int16_t slot) { return {Kind::Name, slot}; }
     static Change macros(std::int16_t slot) { return {Kind::Macros, slot}; }
+    static Change player(std::int16_t slot) { return {Kind::Player, slot}; }
     static Change restore() { return {Kind::Restore, 0}; }
     static Change undo() { return {Kind::Undo, 0}; }
 
@@ -45,16 +50,16 @@ struct BackupCopy
     // The local time, to the millisecond. Read from the name only when
     // asked: the local time zone is looked up for every one.
     QDateTime time() const;
+    // "at 12:03:04 on 2026-12-09"
+    QString when() const;
+    // Beside the copy: what the change wrote, once it had been written.
+    QString recordPath() const;
 };
 
 // A path as the system's file calls take it.
 std::string ToNativePath(const QString &path);
 
-// "Put back kvxplr.sav as it was at 12:03:04 on 2026-12-09, before the name
-// of player 2?"
-QString PutBackQuestion(const BackupCopy &copy);
-
-// No copy could be made: where, and the system's reason.
+// A copy or a step record could not be written: where, and the system's reason.
 class BackupError : public std::runtime_error
 {
 public:
@@ -67,7 +72,10 @@ private:
     QString m_reason;
 };
 
-// The copies of one game folder's player file.
+// The copies of one game folder's player file. A copy is made before every
+// write; it becomes an undo step only when the write has gone through and
+// what it wrote is recorded beside it. A copy without a record (the write
+// failed or was cut off) stays a plain copy that the restore window lists.
 class BackupStore
 {
 public:
@@ -82,26 +90,32 @@ public:
     // The folder that holds this game folder's copies, made or not.
     QString folder() const;
 
-    // Copies the player file as it is on disk, unless the newest copy holds
-    // the same bytes; then deletes all but the newest KeptCopies. The copy
-    // made before an undo is always made, even then: it records that the
-    // undo took a change back. Throws BackupError when the copy cannot be
-    // made, PlayerFileError when the player file cannot be read.
-    void copyBefore(const Change &change) const;
+    // Keeps `bytes`, the player file as it is before `change`, as the
+    // newest copy: written, flushed, read back, renamed into place and the
+    // folder flushed. Throws BackupError.
+    BackupCopy addCopy(const Change &change, const std::string &bytes) const;
+
+    // Makes `copy` an undo step, recording what its change wrote, then
+    // deletes all but the newest KeptCopies copies and the first one.
+    // Throws BackupError.
+    void recordStep(const BackupCopy &copy, const StepRecord &record) const;
 
     // Newest first.
     QList<BackupCopy> copies() const;
 
-    // The copy that an undo puts back: the newest copy made before a
-    // change that no undo has taken back yet.
+    // What the change after `copy` wrote; nothing for a plain copy.
+    std::optional<StepRecord> step(const BackupCopy &copy) const;
+
+    // The step that Ctrl+Z takes back: the newest one, not an undo itself,
+    // that no undo has taken back yet.
     std::optional<BackupCopy> undoTarget() const;
 
 private:
     QString folderFor(int number) const;
     QByteArray recordedGameFolder(const QString &folder) const;
     QString makeFolder() const;
-    void prune(const QList<BackupCopy> &older) const;
-    static bool sameBytes(const BackupCopy &copy, const std::string &bytes);
+    void writeFile(const QString &path, const std::string &bytes) const;
+    void prune() const;
 
     QString m_root;
     std::string m_gameFolder;

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Kills each write path of the editor at each of its file calls in turn and
+# checks what a user finds afterwards: the player file byte for byte as
+# before or as after the write; when after, a copy of the state before, and
+# Ctrl+Z (or, where the step was not recorded, the restore of the newest
+# copy) puts that state back. The paths run through korvax-crash-driver,
+# the editor's write code without its windows, which answers Yes to every
+# question. A kill keeps the page cache: this proves the order of the
+# calls, not their durability, which the flushes carry.
+#
+# usage: crash-test.sh CRASH_DRIVER MAKE_SAMPLE_SAVE
+set -euo pipefail
+[[ $# -eq 2 ]] || { echo "usage: $0 CRASH_DRIVER MAKE_SAMPLE_SAVE" >&2; exit 2; }
+driver=$1 make_sample_save=$2
+
+if ! command -v strace >/dev/null; then
+    echo "SKIP: strace is not installed (tools/install-deps test installs it)"
+    exit 77
+fi
+if ! strace -o /dev/null true 2>/dev/null; then
+    echo "SKIP: strace cannot trace here (ptrace is not allowed)"
+    exit 77
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+started=$(date +%s%N)
+
+# Every call that can change a file or a folder.
+calls=(openat creat write pwrite64 pwritev fsync fdatasync rename renameat renameat2 unlink
+    unlinkat mkdir mkdirat link linkat symlink ftruncate fchmod fchown)
+trace_set=$(IFS=,; echo "${calls[*]}")
+
+# A game folder and a backups folder in DIR, as they are before PATH runs:
+# for an undo or a restore, after a rename and a save of the game's.
+prepare() {
+    local path=$1 dir=$2
+    mkdir -p "$dir/game" "$dir/backups"
+    "$make_sample_save" "$dir/game" >/dev/null
+    case $path in
+    undo | restore-file | restore-player)
+        "$driver" "$dir/game" "$dir/backups" name
+        printf 'game' | dd of="$dir/game/kvxplr.sav" bs=1 seek=5000 conv=notrunc status=none
+        ;;
+    esac
+}
+
+run_driver() {
+    local dir=$1 path=$2
+    shift 2
+    "$@" "$driver" "$dir/game" "$dir/backups" "$path"
+}
+
+# The newest copy in the backups folder.
+newest_copy() {
+    find "$1/backups" -name '*.sav' | sort | tail -n 1
+}
+
+# After a kill: the file as before or as after; when after, a copy of the
+# state before, and the way back to it.
+check_run() {
+    local path=$1 dir=$2 before=$3 after=$4 what=$5 copy
+    local file="$dir/game/kvxplr.sav"
+    if cmp -s "$file" "$before"; then
+        return
+    fi
+    cmp -s "$file" "$after" || fail "$what: the player file is neither as before nor as after"
+    local found=
+    while IFS= read -r copy; do
+        cmp -s "$copy" "$before" && found=$copy
+    done < <(find "$dir/backups" -name '*.sav')
+    [[ -n $found ]] || fail "$what: the file was written, and no copy holds the state before"
+    copy=$(newest_copy "$dir")
+    if [[ $path != undo && -f ${copy%.sav}.step ]]; then
+        run_driver "$dir" undo || fail "$what: Ctrl+Z did not run"
+        cmp -s "$file" "$before" || fail "$what: Ctrl+Z did not put back the state before"
+    else
+        run_driver "$dir" restore-newest || fail "$what: the restore of the newest copy did not run"
+        cmp -s "$file" "$before" || fail "$what: the newest copy does not put back the state before"
+    fi
+}
+
+total_runs=0
+for path in name macros undo restore-file restore-player; do
+    start="$work/$path-start"
+    prepare "$path" "$start"
+    before="$start/game/kvxplr.sav"
+    # The whole run once, traced, for the state after and the calls made.
+    cp -a "$start" "$work/dry"
+    run_driver "$work/dry" "$path" strace -f -qq -o "$work/calls.log" -e trace="$trace_set,access" ||
+        fail "$path: the write path does not run through"
+    after="$work/$path-after.sav"
+    cp "$work/dry/game/kvxplr.sav" "$after"
+    cmp -s "$before" "$after" && fail "$path: the write path changed nothing"
+    rm -rf "$work/dry"
+    # For each kind of call, its calls after the marker of the path's
+    # start, counted from the process's first.
+    marker=$(grep -n 'the write path begins' "$work/calls.log" | head -n 1 | cut -d: -f1)
+    [[ -n $marker ]] || fail "$path: the driver's marker is not in the trace"
+    runs=0
+    for call in "${calls[@]}"; do
+        first=$(head -n "$marker" "$work/calls.log" | grep -c "^$call(" || true)
+        last=$(grep -c "^$call(" "$work/calls.log" || true)
+        for ((n = first + 1; n <= last; n++)); do
+            dir="$work/run"
+            rm -rf "$dir"
+            cp -a "$start" "$dir"
+            status=0
+            run_driver "$dir" "$path" strace -f -qq -o /dev/null \
+                -e inject="$call:signal=KILL:when=$n" 2>/dev/null || status=$?
+            [[ $status -ne 0 ]] || fail "$path: call $n of $call was not reached"
+            check_run "$path" "$dir" "$before" "$after" "$path, killed at $call number $n"
+            runs=$((runs + 1))
+        done
+    done
+    echo "ok   $path: killed at each of its $runs file calls; as before or after, and back"
+    total_runs=$((total_runs + runs))
+done
+echo "     $total_runs runs in $((($(date +%s%N) - started) / 1000000)) ms"
