@@ -85,31 +85,43 @@ check_run() {
     fi
 }
 
+# Every run happens in the same folder, since the copies' folder is named
+# after the game folder's path.
+dir="$work/run"
+reset_to() {
+    rm -rf "$dir"
+    cp -a "$1" "$dir"
+}
+# How many calls of CALL the trace LOG holds, in its first LINES lines.
+count_calls() {
+    local call=$1 log=$2 lines=$3
+    head -n "$lines" "$log" | grep -cE "^[0-9]+ +$call\\(" || true
+}
+
 total_runs=0
 for path in name macros undo restore-file restore-player; do
     start="$work/$path-start"
-    prepare "$path" "$start"
+    rm -rf "$dir"
+    prepare "$path" "$dir"
+    cp -a "$dir" "$start"
     before="$start/game/kvxplr.sav"
     # The whole run once, traced, for the state after and the calls made.
-    cp -a "$start" "$work/dry"
-    run_driver "$work/dry" "$path" strace -f -qq -o "$work/calls.log" -e trace="$trace_set,access" ||
+    run_driver "$dir" "$path" strace -f -qq -o "$work/calls.log" -e trace="$trace_set,access" ||
         fail "$path: the write path does not run through"
     after="$work/$path-after.sav"
-    cp "$work/dry/game/kvxplr.sav" "$after"
+    cp "$dir/game/kvxplr.sav" "$after"
     cmp -s "$before" "$after" && fail "$path: the write path changed nothing"
-    rm -rf "$work/dry"
-    # For each kind of call, its calls after the marker of the path's
-    # start, counted from the process's first.
+    # Of each kind of call, those after the marker of the path's start,
+    # counted from the process's first.
     marker=$(grep -n 'the write path begins' "$work/calls.log" | head -n 1 | cut -d: -f1)
     [[ -n $marker ]] || fail "$path: the driver's marker is not in the trace"
+    lines=$(wc -l <"$work/calls.log")
     runs=0
     for call in "${calls[@]}"; do
-        first=$(head -n "$marker" "$work/calls.log" | grep -c "^$call(" || true)
-        last=$(grep -c "^$call(" "$work/calls.log" || true)
+        first=$(count_calls "$call" "$work/calls.log" "$marker")
+        last=$(count_calls "$call" "$work/calls.log" "$lines")
         for ((n = first + 1; n <= last; n++)); do
-            dir="$work/run"
-            rm -rf "$dir"
-            cp -a "$start" "$dir"
+            reset_to "$start"
             status=0
             run_driver "$dir" "$path" strace -f -qq -o /dev/null \
                 -e inject="$call:signal=KILL:when=$n" 2>/dev/null || status=$?
@@ -118,6 +130,7 @@ for path in name macros undo restore-file restore-player; do
             runs=$((runs + 1))
         done
     done
+    [[ $runs -gt 0 ]] || fail "$path: no file call was found to kill it at"
     echo "ok   $path: killed at each of its $runs file calls; as before or after, and back"
     total_runs=$((total_runs + runs))
 done
