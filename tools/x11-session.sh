@@ -215,6 +215,13 @@ wait_until_same() {
     done
 }
 
+# Writes TEXT at byte OFFSET of FILE in place, as the game does when it
+# saves its own data (offsets 5000 and 6000 lie outside every player's fields).
+game_saves() {
+    local file=$1 offset=$2 text=$3
+    printf '%s' "$text" | dd of="$file" bs=1 seek="$offset" conv=notrunc status=none
+}
+
 # Twips to pixels at 96 dpi, rounded as the editor rounds its layouts.
 # Keeps the picture of the screen at a failure as FOLDER/NAME-failure.png,
 # when a FOLDER is given.

@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The copies before each change and Ctrl+Z, driven by real input on a
 # private X server:
-#   1. a rename and a macros edit, each after a copy of the file as it was;
-#      Ctrl+Z twice, and the player file equals the original byte for byte;
+#   1. a rename, then the game saves its own data, then Ctrl+Z and Return:
+#      the name is back and the game's bytes kept; the same with a macros
+#      edit; each write after a copy of the file as it was;
 #   2. a backups folder that cannot be made: the question, No, nothing written;
 #   3. a running program named korvax.exe: the question, No, nothing written.
 #
@@ -47,27 +48,36 @@ edit_first_macro() {
     click_control "$editor_window" 3360 5400 1335 375    # cmdsave
 }
 
-# 1. Two edits, each after a copy; Ctrl+Z twice puts the original back.
+# 1. Each edit after a copy; the game saves meanwhile; Ctrl+Z takes back
+# the edit alone.
 start_editor "$program_dir/korvax-editor"
 main=$(wait_for_window "$main_title")
 rename_player_2 "$main" "Iron Duke"
 [[ $(copy_count) -eq 1 ]] || fail "after the rename there are $(copy_count) copies, not 1"
 cmp -s "$(newest_copy)" "$pristine" || fail "the copy before the rename is not the original file"
-after_rename="$session_tmp/after-rename.sav"
-cp "$save_file" "$after_rename"
-cmp -s "$after_rename" "$pristine" && fail "the rename changed nothing"
+cmp -s "$save_file" "$pristine" && fail "the rename changed nothing"
+game_saves "$save_file" 5000 "played"
+expected="$session_tmp/name-undone.sav"
+cp "$pristine" "$expected"
+game_saves "$expected" 5000 "played"
+undo_expecting "$main" "$question_title" "$save_file" "$expected"
+echo "ok   a rename, a save of the game's, Ctrl+Z: the name is back and the game's bytes kept"
 
+before_macros="$session_tmp/before-macros.sav"
+cp "$save_file" "$before_macros"
 edit_first_macro "$main" "Meet at the north gate"
 wait_for_window_gone "Macros Editor"
-[[ $(copy_count) -eq 2 ]] || fail "after the macros edit there are $(copy_count) copies, not 2"
-cmp -s "$(newest_copy)" "$after_rename" || fail "the copy before the macros edit is not the renamed file"
-echo "ok   a copy of the file as it was before each of two edits"
-
-undo_expecting "$main" "$question_title" "$save_file" "$after_rename" "$pristine"
+[[ $(copy_count) -eq 3 ]] || fail "after the macros edit there are $(copy_count) copies, not 3"
+cmp -s "$(newest_copy)" "$before_macros" || fail "the copy before the macros edit is not the file as it was"
+cmp -s "$save_file" "$before_macros" && fail "the macros edit changed nothing"
+game_saves "$save_file" 6000 "saved again"
+cp "$before_macros" "$expected"
+game_saves "$expected" 6000 "saved again"
+undo_expecting "$main" "$question_title" "$save_file" "$expected"
 [[ $(copy_count) -eq 4 ]] || fail "the undos left $(copy_count) copies, not 4"
 stop_process "$editor_pid"
 editor_pid=
-echo "ok   Ctrl+Z twice: the player file equals the original byte for byte"
+echo "ok   a macros edit, a save of the game's, Ctrl+Z: the macros are back and the game's bytes kept"
 
 # 2. The backups folder cannot be made: a file stands where a folder must go.
 touch "$session_tmp/not-a-folder"
