@@ -11,8 +11,10 @@
 #   4. the game registered under App Paths (ivlname.cfg naming a wrong
 #      folder): the registry wins; an Edit Name and Submit leaves the player
 #      file holding exactly the expected bytes;
-#   5. a macros edit, then Ctrl+Z twice: the player file equals the original
-#      byte for byte, a copy having been made before each write;
+#   5. a macros edit, then the game saves its own data, then Ctrl+Z: the
+#      macros are back and the game's bytes kept; the game saves again, and
+#      a second Ctrl+Z takes back the rename of step 4 alone; a copy was
+#      made before each write;
 #   6. a backups folder that cannot be made: the question, No, nothing written;
 #   7. a running korvax.exe (IDLE.exe under that name): the question, No,
 #      nothing written.
@@ -194,8 +196,9 @@ fi
 cmp -s "$session_tmp/settings-before" "$settings" || fail "ivlname.cfg was changed"
 echo "ok   the registry entry wins; Edit Name and Submit wrote exactly the name's 17 bytes"
 
-# 5. The copies: one before the rename above, one before a macros edit;
-# Ctrl+Z twice, the second undoing the rename of the earlier run.
+# 5. The copies: one before the rename above, one before a macros edit.
+# The game saves between, and each Ctrl+Z takes back its edit alone, the
+# second the rename of the earlier run.
 local_appdata=$(find "$drive_c/users" -mindepth 3 -maxdepth 3 -type d -path '*/AppData/Local' \
     ! -path '*/Public/*' | head -n 1)
 [[ -n "$local_appdata" ]] || fail "the prefix has no %LOCALAPPDATA%"
@@ -220,9 +223,19 @@ click_control "$macros_editor" 3360 5400 1335 375                    # cmdsave
 wait_for_window_gone "Macros Editor"
 [[ $(copy_count) -eq 2 ]] || fail "after the macros edit there are $(copy_count) copies, not 2"
 cmp -s "$(newest_copy)" "$after_rename" || fail "the copy before the macros edit is not the renamed file"
-undo_expecting "$main" "$failure_title" "$save_file" "$after_rename" "$pristine"
+game_saves "$save_file" 5000 "played"
+expected="$session_tmp/macros-undone.sav"
+cp "$after_rename" "$expected"
+game_saves "$expected" 5000 "played"
+undo_expecting "$main" "$failure_title" "$save_file" "$expected"
+game_saves "$save_file" 6000 "saved again"
+cp "$pristine" "$expected"
+game_saves "$expected" 5000 "played"
+game_saves "$expected" 6000 "saved again"
+undo_expecting "$main" "$failure_title" "$save_file" "$expected"
+[[ $(copy_count) -eq 4 ]] || fail "the undos left $(copy_count) copies, not 4"
 close_main_window "$main"
-echo "ok   a copy before each write; Ctrl+Z twice puts back the original byte for byte"
+echo "ok   a copy before each write; the game saves; each Ctrl+Z takes back its edit and keeps the game's bytes"
 
 # A rename that must be refused: Submit, the question answered with KEY,
 # then the name editor still open and the file as it was.
