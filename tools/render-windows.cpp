@@ -106,6 +106,7 @@ int main(int argc, char **argv)
     OpenModal(window.Command2,
               [&](QWidget *editor) { submit(editor, "txtmacro(3)", QStringLiteral("GG")); });
     frmrestore restore(&window);
+    restore.List1->setCurrentRow(1); // the older copy: a name and a macro differ
     restore.show();
     ok = pictures.save(&restore, QStringLiteral("frmrestore")) && ok;
     return ok ? 0 : 1;

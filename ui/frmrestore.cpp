@@ -13,9 +13,10 @@
 
 namespace {
 
+// A name in quotes, or "no name" for an empty one.
 QString Quoted(const std::u16string &text)
 {
-    return u'"' + ToQString(text) + u'"';
+    return text.empty() ? QStringLiteral("no name") : u'"' + ToQString(text) + u'"';
 }
 
 QString MacroNumbers(const std::vector<int> &macros)
