@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/backups.h"
 
-#include "playerfile/filecopy.h"
 #include "playerfile/playerfile.h"
-#include "playerfile/rawfile.h"
+#include "storage/fileerror.h"
+#include "storage/wholefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,9 +65,13 @@ bool IsStamp(const QString &text)
 
 } // namespace
 
-std::string ToNativePath(const QString &path)
+std::filesystem::path ToNativePath(const QString &path)
 {
-    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+#ifdef Q_OS_WIN
+    return std::filesystem::path(QDir::toNativeSeparators(path).toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
 }
 
 QString PutBackQuestion(const BackupCopy &copy)
@@ -182,8 +186,7 @@ QString BackupStore::makeFolder() const
     const QString record = made + u'/' + GameFolderRecord;
     if (!QFileInfo::exists(record)) {
         const std::string recorded = m_gameFolder + '\n';
-        WriteCheckedAndRename(ToNativePath(record + QStringLiteral(".tmp")), ToNativePath(record),
-                              recorded);
+        WriteNewAndRename(ToNativePath(record), recorded);
     }
     return made;
 }
@@ -192,7 +195,7 @@ bool BackupStore::sameBytes(const BackupCopy &copy, const std::string &bytes)
 {
     try {
         return ReadWholeFile(ToNativePath(copy.path)) == bytes;
-    } catch (const PlayerFileError &) {
+    } catch (const FileError &) {
         return false; // a copy that cannot be read holds nothing to keep twice
     }
 }
@@ -201,7 +204,7 @@ void BackupStore::copyBefore(const Change &change) const
 {
     // A player file that cannot be read is the player file's failure, not
     // the copy's: it passes on as such.
-    const std::string bytes = ReadWholeFile(PlayerFilePath(m_gameFolder));
+    const std::string bytes = ReadWholeFile(SystemTextPath(PlayerFilePath(m_gameFolder)));
     QString target = folder();
     try {
         target = makeFolder();
@@ -217,11 +220,10 @@ void BackupStore::copyBefore(const Change &change) const
                 stamp = newest.time().addMSecs(1).toString(StampFormat);
         }
         const QString path = target + u'/' + stamp + u' ' + change.fileTag() + CopySuffix;
-        WriteCheckedAndRename(ToNativePath(path + QStringLiteral(".tmp")), ToNativePath(path),
-                              bytes);
+        WriteNewAndRename(ToNativePath(path), bytes);
         prune(existing);
-    } catch (const PlayerFileError &error) {
-        throw BackupError(QDir::toNativeSeparators(target), QString::fromLocal8Bit(error.reason()));
+    } catch (const FileError &error) {
+        throw BackupError(QDir::toNativeSeparators(target), QString::fromUtf8(error.reason()));
     }
 }
 

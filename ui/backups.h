@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -47,8 +48,9 @@ struct BackupCopy
     QDateTime time() const;
 };
 
-// A path as the system's file calls take it.
-std::string ToNativePath(const QString &path);
+// A path of the editor's own files as the file layer takes it: wide on
+// Windows, so that a user folder outside the code page is named whole.
+std::filesystem::path ToNativePath(const QString &path);
 
 // "Put back kvxplr.sav as it was at 12:03:04 on 2026-12-09, before the name
 // of player 2?"
@@ -86,7 +88,7 @@ public:
     // the same bytes; then deletes all but the newest KeptCopies. The copy
     // made before an undo is always made, even then: it records that the
     // undo took a change back. Throws BackupError when the copy cannot be
-    // made, PlayerFileError when the player file cannot be read.
+    // made, FileError when the player file cannot be read.
     void copyBefore(const Change &change) const;
 
     // Newest first.

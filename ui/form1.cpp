@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form1.h"
 
-#include "playerfile/filecopy.h"
 #include "playerfile/playerfile.h"
 #include "settings/gamefolder.h"
+#include "storage/wholefile.h"
 #include "ui/application.h"
 #include "ui/form2.h"
 #include "ui/frmname.h"
@@ -47,7 +47,7 @@ bool Form1::Form_Load()
     return Form_Load(services, SettingsFileFor(services));
 }
 
-bool Form1::Form_Load(SystemServices &services, const std::string &settingsFile)
+bool Form1::Form_Load(SystemServices &services, const std::filesystem::path &settingsFile)
 {
     const std::string folder = ResolveGameFolder(services, settingsFile, winId());
     if (folder.empty())
@@ -147,7 +147,7 @@ bool Form1::PutBack(QWidget *asker, const BackupCopy &copy, const Change &change
     const std::string bytes = ReadWholeFile(ToNativePath(copy.path));
     if (!m_writeGuard.prepareWrite(asker, change))
         return false;
-    RestoreWholeFile(CurrentPlayerFilePath(), bytes);
+    ReplaceWholeFile(SystemTextPath(CurrentPlayerFilePath()), bytes);
     ListPlayersFromFile(List1->currentRow());
     return true;
 }

@@ -29,7 +29,7 @@ QString frmrestore::Entry(const BackupCopy &copy)
             const QString name = ToQString(file.ReadPlayerName(slot).value_or(std::u16string()));
             names << (name.isEmpty() ? QStringLiteral("(no name)") : name);
         }
-    } catch (const PlayerFileError &) {
+    } catch (const FileError &) {
         // A copy that cannot be read is still listed; restoring it says why.
         names = QStringList{QStringLiteral("(cannot be read)")};
     }
