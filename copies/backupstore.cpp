@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "copies/backupstore.h"
 
-#include "playerfile/filecopy.h"
 #include "playerfile/playerfile.h"
-#include "playerfile/rawfile.h"
+#include "storage/fileerror.h"
+#include "storage/wholefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,9 +67,13 @@ bool IsStamp(const QString &text)
 
 } // namespace
 
-std::string ToNativePath(const QString &path)
+std::filesystem::path ToNativePath(const QString &path)
 {
-    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+#ifdef Q_OS_WIN
+    return std::filesystem::path(QDir::toNativeSeparators(path).toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
 }
 
 QDateTime BackupCopy::time() const
@@ -202,10 +206,9 @@ QString BackupStore::makeFolder() const
 
 void BackupStore::writeFile(const QString &path, const std::string &bytes) const
 {
-    const std::string target = ToNativePath(path);
-    WriteCheckedAndRename(target + ".tmp", target, bytes);
-    // The new name must be on the disk before the player file changes.
-    SyncFolderOf(target);
+    // Flushed with its folder: the new name is on the disk before the
+    // player file changes.
+    WriteNewAndRename(ToNativePath(path), bytes);
 }
 
 BackupCopy BackupStore::addCopy(const Change &change, const std::string &bytes) const
@@ -223,8 +226,8 @@ BackupCopy BackupStore::addCopy(const Change &change, const std::string &bytes) 
                               change};
         writeFile(copy.path, bytes);
         return copy;
-    } catch (const PlayerFileError &error) {
-        throw BackupError(QDir::toNativeSeparators(target), QString::fromLocal8Bit(error.reason()));
+    } catch (const FileError &error) {
+        throw BackupError(QDir::toNativeSeparators(target), QString::fromUtf8(error.reason()));
     }
 }
 
@@ -232,9 +235,8 @@ void BackupStore::recordStep(const BackupCopy &copy, const StepRecord &record) c
 {
     try {
         writeFile(copy.recordPath(), record.serialize());
-    } catch (const PlayerFileError &error) {
-        throw BackupError(QDir::toNativeSeparators(folder()),
-                          QString::fromLocal8Bit(error.reason()));
+    } catch (const FileError &error) {
+        throw BackupError(QDir::toNativeSeparators(folder()), QString::fromUtf8(error.reason()));
     }
     prune();
 }

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -56,8 +57,9 @@ struct BackupCopy
     QString recordPath() const;
 };
 
-// A path as the system's file calls take it.
-std::string ToNativePath(const QString &path);
+// A path of the editor's own files as the file layer takes it: wide on
+// Windows, so that a user folder outside the code page is named whole.
+std::filesystem::path ToNativePath(const QString &path);
 
 // A copy or a step record could not be written: where, and the system's reason.
 class BackupError : public std::runtime_error

@@ -2,8 +2,9 @@
 #include "copies/changewriter.h"
 
 #include "copies/copydiff.h"
-#include "playerfile/filecopy.h"
 #include "settings/gameprocess.h"
+#include "storage/fileerror.h"
+#include "storage/wholefile.h"
 
 #include <QDir>
 #include <QStringList>
@@ -122,9 +123,9 @@ BackupStore ChangeWriter::store() const
     return BackupStore(m_options.backupRoot, m_gameFolder);
 }
 
-std::string ChangeWriter::playerFile() const
+std::filesystem::path ChangeWriter::playerFile() const
 {
-    return PlayerFilePath(m_gameFolder);
+    return SystemTextPath(PlayerFilePath(m_gameFolder));
 }
 
 bool ChangeWriter::gameMayWrite(Questions &questions) const
@@ -207,9 +208,9 @@ bool ChangeWriter::undo(Questions &questions) const
     std::string then;
     try {
         then = ReadWholeFile(ToNativePath(step->path));
-    } catch (const PlayerFileError &error) {
+    } catch (const FileError &error) {
         questions.tell(
-            QStringLiteral("Nothing was put back: %1").arg(QString::fromLocal8Bit(error.what())));
+            QStringLiteral("Nothing was put back: %1").arg(QString::fromUtf8(error.what())));
         return false;
     }
     if (!written) {
@@ -251,9 +252,9 @@ bool ChangeWriter::restorePlayer(const BackupCopy &copy, std::int16_t slot,
     std::string then;
     try {
         then = ReadWholeFile(ToNativePath(copy.path));
-    } catch (const PlayerFileError &error) {
+    } catch (const FileError &error) {
         questions.tell(
-            QStringLiteral("Nothing was put back: %1").arg(QString::fromLocal8Bit(error.what())));
+            QStringLiteral("Nothing was put back: %1").arg(QString::fromUtf8(error.what())));
         return false;
     }
     StepRecord back;
@@ -282,9 +283,9 @@ bool ChangeWriter::restoreFile(const BackupCopy &copy, Questions &questions) con
     std::string then;
     try {
         then = ReadWholeFile(ToNativePath(copy.path));
-    } catch (const PlayerFileError &error) {
+    } catch (const FileError &error) {
         questions.tell(
-            QStringLiteral("Nothing was put back: %1").arg(QString::fromLocal8Bit(error.what())));
+            QStringLiteral("Nothing was put back: %1").arg(QString::fromUtf8(error.what())));
         return false;
     }
     const std::string now = ReadWholeFile(playerFile());
@@ -311,7 +312,7 @@ bool ChangeWriter::putBack(const Change &change, StepRecord record, const QStrin
         return false;
     }
     if (record.wholeFile) {
-        RestoreWholeFile(playerFile(), record.ranges.front().bytes);
+        ReplaceWholeFile(playerFile(), record.ranges.front().bytes);
     } else {
         PlayerFileWriter writer(playerFile());
         for (const WrittenRange &range : record.ranges)

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ struct CopyOptions
 // their fields, in place; a whole-file restore replaces the file.
 //
 // Each returns true when it wrote, false when the user said No or there was
-// nothing to do. A failure of the player file throws PlayerFileError (the
+// nothing to do. A failure of the player file throws FileError (the
 // copy made before it then stays a plain copy, no step); a text the file
 // cannot hold throws UnencodableCharacterError before anything happens.
 class ChangeWriter
@@ -51,7 +52,7 @@ public:
     bool restoreFile(const BackupCopy &copy, Questions &questions) const;
 
 private:
-    std::string playerFile() const;
+    std::filesystem::path playerFile() const;
     bool gameMayWrite(Questions &questions) const;
     bool submit(const Change &change, const WrittenRange &range, Questions &questions,
                 const std::function<void(PlayerFileWriter &)> &write) const;

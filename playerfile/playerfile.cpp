@@ -21,7 +21,15 @@ std::u16string PadMacro(std::u16string text)
     return text;
 }
 
-PlayerFileReader::PlayerFileReader(const std::string &path) : m_file(path, RawFile::Mode::Read) {}
+PlayerFileReader::PlayerFileReader(const std::filesystem::path &path)
+    : m_file(path, RawFile::Mode::Read)
+{
+}
+
+PlayerFileReader::PlayerFileReader(const std::string &systemPath)
+    : PlayerFileReader(SystemTextPath(systemPath))
+{
+}
 
 std::optional<std::u16string> PlayerFileReader::ReadPlayerName(std::int16_t slot) const
 {
@@ -53,7 +61,15 @@ std::optional<MacroTexts> PlayerFileReader::ReadPlayerMacros(std::int16_t slot) 
     return texts;
 }
 
-PlayerFileWriter::PlayerFileWriter(const std::string &path) : m_file(path, RawFile::Mode::Write) {}
+PlayerFileWriter::PlayerFileWriter(const std::filesystem::path &path)
+    : m_file(path, RawFile::Mode::Write)
+{
+}
+
+PlayerFileWriter::PlayerFileWriter(const std::string &systemPath)
+    : PlayerFileWriter(SystemTextPath(systemPath))
+{
+}
 
 namespace {
 
@@ -108,10 +124,10 @@ void PlayerFileWriter::WriteBytes(std::uint64_t offset, const std::string &bytes
     const std::uint64_t needed = offset + bytes.size();
     const std::uint64_t length = m_file.size();
     if (needed > length)
-        throw PlayerFileError("Refusing to write", m_file.path(),
-                              "the file is " + std::to_string(length) + " bytes long, but " +
-                                  std::to_string(needed) +
-                                  " bytes are needed; it is not a complete player file");
+        throw FileError("Refusing to write", m_file.path(),
+                        "the file is " + std::to_string(length) + " bytes long, but " +
+                            std::to_string(needed) +
+                            " bytes are needed; it is not a complete player file");
     m_file.writeAt(offset, bytes.data(), bytes.size());
     m_file.sync();
 }

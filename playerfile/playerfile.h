@@ -2,10 +2,11 @@
 #pragma once
 
 #include "playerfile/codepage.h"
-#include "playerfile/rawfile.h"
+#include "storage/rawfile.h"
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -52,7 +53,9 @@ std::u16string PadMacro(std::u16string text);
 class PlayerFileReader
 {
 public:
-    explicit PlayerFileReader(const std::string &path);
+    explicit PlayerFileReader(const std::filesystem::path &path);
+    // A path in the system's narrow text, as the game folder is given.
+    explicit PlayerFileReader(const std::string &systemPath);
 
     // Nothing for a slot outside 0..3. A name runs to its first zero byte,
     // to the end of the slot's name area (NameAreaSize bytes) or to the end
@@ -81,7 +84,8 @@ std::string MacroFieldBytes(const MacroTexts &texts);
 class PlayerFileWriter
 {
 public:
-    explicit PlayerFileWriter(const std::string &path);
+    explicit PlayerFileWriter(const std::filesystem::path &path);
+    explicit PlayerFileWriter(const std::string &systemPath);
 
     // Writes at most 15 characters and two zero bytes. A cut never splits a
     // surrogate pair.

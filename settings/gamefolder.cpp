@@ -2,9 +2,11 @@
 #include "settings/gamefolder.h"
 
 #include "settings/asciitext.h"
-#include "settings/fileio.h"
+#include "storage/wholefile.h"
 
 #include <filesystem>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -22,23 +24,22 @@ std::string storedValue(const std::string &value)
 
 } // namespace
 
-std::string SettingsFilePath(const std::string &exeFolder)
+fs::path SettingsFilePath(const fs::path &exeFolder)
 {
-    return exeFolder + PathSeparator + SettingsFileName;
+    return exeFolder / SettingsFileName;
 }
 
-std::string SettingsFileFor(const std::string &exeFolder, const std::string &userFolder)
+fs::path SettingsFileFor(const fs::path &exeFolder, const fs::path &userFolder)
 {
-    const std::string beside = SettingsFilePath(exeFolder);
+    const fs::path beside = SettingsFilePath(exeFolder);
     if (userFolder.empty())
         return beside;
-    const std::string inUserFolder =
-        userFolder + PathSeparator + SettingsFolderName + PathSeparator + SettingsFileName;
+    const fs::path inUserFolder = userFolder / SettingsFolderName / SettingsFileName;
     // A link counts as the file even when its target is missing yet: the
     // writer writes through it.
-    const auto there = [](const std::string &path) {
+    const auto there = [](const fs::path &path) {
         std::error_code error;
-        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+        return fs::exists(fs::symlink_status(path, error));
     };
     if (there(beside))
         return beside;
@@ -47,12 +48,12 @@ std::string SettingsFileFor(const std::string &exeFolder, const std::string &use
     return FolderTakesNewFiles(exeFolder) ? beside : inUserFolder;
 }
 
-std::string SettingsFileFor(SystemServices &services)
+fs::path SettingsFileFor(SystemServices &services)
 {
     return SettingsFileFor(services.executableFolder(), services.userSettingsFolder());
 }
 
-std::string ResolveGameFolder(SystemServices &services, const std::string &settingsFile,
+std::string ResolveGameFolder(SystemServices &services, const fs::path &settingsFile,
                               NativeWindow owner)
 {
     // The start-up asks the registry twice: once whether it knows the

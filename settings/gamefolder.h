@@ -3,6 +3,7 @@
 
 #include "settings/systemservices.h"
 
+#include <filesystem>
 #include <string>
 
 // The game's App Paths registry key under HKEY_LOCAL_MACHINE, where its
@@ -18,7 +19,7 @@ inline constexpr const char *FolderDialogTitle = "Please select the KORVAX folde
 inline constexpr const char *SettingsFolderName = "korvax-editor";
 
 // The settings file beside the executable in exeFolder.
-std::string SettingsFilePath(const std::string &exeFolder);
+std::filesystem::path SettingsFilePath(const std::filesystem::path &exeFolder);
 
 // The settings file the editor reads and writes: the one beside the
 // executable in exeFolder where it exists or the folder takes a new file
@@ -26,10 +27,11 @@ std::string SettingsFilePath(const std::string &exeFolder);
 // userFolder. Reading looks beside the executable first: one found in the
 // user's folder counts only when none is beside it. With no user folder,
 // the file beside the executable.
-std::string SettingsFileFor(const std::string &exeFolder, const std::string &userFolder);
+std::filesystem::path SettingsFileFor(const std::filesystem::path &exeFolder,
+                                      const std::filesystem::path &userFolder);
 
 // The same for the running program.
-std::string SettingsFileFor(SystemServices &services);
+std::filesystem::path SettingsFileFor(SystemServices &services);
 
 // Finds the game folder: the registry, then the settings file, then the
 // folder dialog. The dialog's answer is used as chosen and stored in the
@@ -37,5 +39,5 @@ std::string SettingsFileFor(SystemServices &services);
 // quotes when blanks or quotes at its ends would be lost, not at all when it
 // is longer than a read gives back (the next start asks again). Returns the
 // empty text when no folder results; the caller then ends the program.
-std::string ResolveGameFolder(SystemServices &services, const std::string &settingsFile,
+std::string ResolveGameFolder(SystemServices &services, const std::filesystem::path &settingsFile,
                               NativeWindow owner);

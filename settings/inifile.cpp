@@ -5,19 +5,18 @@
 // disturbing any other byte of the file.
 #include "settings/inifile.h"
 
-#include "playerfile/rawfile.h"
 #include "settings/asciitext.h"
 #include "settings/fileio.h"
 #include "settings/systemservices.h"
+#include "storage/fileerror.h"
+#include "storage/wholefile.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -262,72 +261,37 @@ bool isWritableKey(std::string_view key)
     return isWritableName(key, "=") && key.front() != ';' && key.front() != '[';
 }
 
-enum class Saved { Replaced, CannotReplace, WriteFailed };
-
-// Writes a temporary file beside the target, forces it onto the disk and
-// renames it over the target, so that the target is either the old file or
-// the new one, never a part.
-Saved replaceThroughTemporary(const fs::path &target, const std::string &bytes)
-{
-    std::random_device random;
-    std::error_code error;
-    fs::path temporary;
-    for (int attempt = 0; attempt < 8 && temporary.empty(); ++attempt) {
-        auto candidate = target;
-        candidate += ".~" + std::to_string(random() % 100000000u);
-        if (!fs::exists(candidate, error) && !error)
-            temporary = candidate;
-    }
-    if (temporary.empty())
-        return Saved::CannotReplace;
-    switch (WriteNewFile(temporary, bytes)) {
-    case NewFile::Written:
-        break;
-    case NewFile::NotCreated:
-        return Saved::CannotReplace;
-    case NewFile::NotWritten: // the disk took no new bytes: keep the old file
-        return Saved::WriteFailed;
-    }
-    const auto status = fs::status(target, error);
-    if (!error && fs::exists(status))
-        fs::permissions(temporary, status.permissions(), fs::perm_options::replace, error);
-    fs::rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return Saved::CannotReplace;
-    }
-    SyncFolderOf(target.string());
-    return Saved::Replaced;
-}
-
+// The file is replaced through a new file beside it, so that it is either
+// the old file or the new one, never a part; a link's target is replaced, a
+// file the user made read-only is left alone.
 bool save(const fs::path &target, const std::string &bytes, bool existed)
 {
-    if (existed) {
-        // A settings file the user made read-only stays unchanged, although
-        // the rename could replace it.
-        std::ofstream writable(target, std::ios::binary | std::ios::app);
-        if (!writable)
-            return false;
-    }
-    switch (replaceThroughTemporary(target, bytes)) {
-    case Saved::Replaced:
+    try {
+        if (existed)
+            ReplaceWholeFile(target, bytes);
+        else
+            WriteNewAndRename(target, bytes);
         return true;
-    case Saved::WriteFailed:
-        return false;
-    case Saved::CannotReplace:
-        break;
+    } catch (const FileError &) {
+        // No new file beside it (a folder that takes none, a name too long
+        // for a temporary one): below.
     }
-    // A folder that takes no new files around a writable settings file: the
-    // file itself is rewritten, never cut short before the new bytes are in.
-    if (existed)
-        return OverwriteInPlace(target, bytes);
-    return WriteNewFile(target, bytes) == NewFile::Written;
+    // The file itself is rewritten, never cut short before the new bytes are
+    // in, so a full disk leaves it as it was; read-only stays refused.
+    try {
+        if (existed)
+            OverwriteInPlace(target, bytes);
+        else
+            WriteNewFile(target, bytes);
+        return true;
+    } catch (const FileError &) {
+        return false;
+    }
 }
 
 // A link to the settings file stays a link: its target is rewritten.
-fs::path resolvedTarget(const std::string &fileName)
+fs::path resolvedTarget(const fs::path &path)
 {
-    const fs::path path(fileName);
     std::error_code error;
     if (fs::is_symlink(path, error)) {
         auto target = fs::weakly_canonical(path, error);
@@ -354,13 +318,13 @@ std::string IniValueAsRead(std::string_view written)
     return std::string(value.substr(0, MaxProfileValueLength));
 }
 
-std::string IniReadString(const std::string &fileName, const std::string &section,
+std::string IniReadString(const fs::path &fileName, const std::string &section,
                           const std::string &key, const std::string &defaultValue)
 {
     // Windows drops trailing spaces from the default.
     std::string result = defaultValue.substr(0, defaultValue.find_last_not_of(' ') + 1);
     try {
-        if (const auto bytes = readFile(fs::path(fileName))) {
+        if (const auto bytes = readFile(fileName)) {
             if (auto value = findValue(*bytes, section, key))
                 result = std::move(*value);
         }
@@ -370,7 +334,7 @@ std::string IniReadString(const std::string &fileName, const std::string &sectio
     return result.substr(0, MaxProfileValueLength);
 }
 
-bool IniWriteString(const std::string &fileName, const std::string &section, const std::string &key,
+bool IniWriteString(const fs::path &fileName, const std::string &section, const std::string &key,
                     const std::string &value)
 {
     // A line break in any of the texts would add lines of its own to the file.

@@ -3,10 +3,11 @@
 
 #include "settings/fileio.h"
 #include "settings/wineregistry.h"
+#include "storage/fileerror.h"
+#include "storage/wholefile.h"
 
 #include <charconv>
 #include <filesystem>
-#include <random>
 #include <string_view>
 #include <sys/stat.h>
 
@@ -190,18 +191,14 @@ void WineRegistryCache::save()
 {
     if (m_file.empty() || !m_changed)
         return;
-    std::error_code error;
-    const fs::path file(m_file);
-    fs::create_directories(file.parent_path(), error);
-    std::random_device random;
-    const std::string temporary = m_file + ".~" + std::to_string(random() % 100000000u);
-    if (WriteNewFile(temporary, serialized()) != NewFile::Written)
-        return;
-    fs::rename(temporary, file, error);
-    if (error)
-        fs::remove(temporary, error);
-    else
+    // A cache that cannot be kept is read afresh next time: no failure.
+    try {
+        const fs::path file(m_file);
+        MakeFolders(file.parent_path());
+        WriteNewAndRename(file, serialized());
         m_changed = false;
+    } catch (const FileError &) {
+    }
 }
 
 std::string WineRegistryCacheFile(const std::string &xdgCacheHome, const std::string &home)

@@ -24,15 +24,16 @@ std::string variable(const char *name)
 
 } // namespace
 
-std::string PlatformServices::readProfileString(const std::string &fileName,
+std::string PlatformServices::readProfileString(const std::filesystem::path &fileName,
                                                 const std::string &section, const std::string &key,
                                                 const std::string &defaultValue)
 {
     return IniReadString(fileName, section, key, defaultValue);
 }
 
-void PlatformServices::writeProfileString(const std::string &fileName, const std::string &section,
-                                          const std::string &key, const std::string &value)
+void PlatformServices::writeProfileString(const std::filesystem::path &fileName,
+                                          const std::string &section, const std::string &key,
+                                          const std::string &value)
 {
     if (MakeFolderOf(fileName))
         IniWriteString(fileName, section, key, value);
@@ -48,7 +49,7 @@ std::string PlatformServices::gameFolderFromRegistry()
     return search.gameFolder(home, variable("WINEPREFIX"));
 }
 
-std::string PlatformServices::executableFolder()
+std::filesystem::path PlatformServices::executableFolder()
 {
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
@@ -59,12 +60,12 @@ std::string PlatformServices::executableFolder()
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string PlatformServices::userSettingsFolder()
+std::filesystem::path PlatformServices::userSettingsFolder()
 {
     // A relative XDG_CONFIG_HOME is invalid and ignored, as XDG says.
     const std::string configHome = variable("XDG_CONFIG_HOME");
     if (std::filesystem::path(configHome).is_absolute())
         return configHome;
     const std::string home = variable("HOME");
-    return home.empty() ? std::string() : home + "/.config";
+    return home.empty() ? std::filesystem::path() : std::filesystem::path(home + "/.config");
 }

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// System services on Windows, through the ANSI entry points of the system's
-// own calls: texts cross in the ANSI code page, like the player file's.
+// System services on Windows. Texts cross in the ANSI code page, like the
+// player file's; the editor's own files (the settings file) are named by
+// wide paths, through the -W calls, so that any user folder works.
 #include "settings/fileio.h"
 #include "settings/folderdialog_win32.h"
 #include "settings/gamefolder.h"
 #include "settings/registry_win32.h"
 #include "settings/systemservices.h"
+#include "storage/fileerror.h"
 
 #include <knownfolders.h>
 #include <objbase.h>
@@ -103,23 +105,47 @@ std::string FolderPathOf(PCIDLIST_ABSOLUTE items, PathFromItemList getPath)
     return textBeforeZero(buffer);
 }
 
-std::string PlatformServices::readProfileString(const std::string &fileName,
+namespace {
+
+// The settings file's texts in the ANSI code page, as the -A calls took and
+// gave them; only its path needs the wide calls.
+std::wstring WideOf(const std::string &ansi)
+{
+    return SystemTextPath(ansi).native();
+}
+
+std::string AnsiOf(const std::wstring &wide)
+{
+    const int length = static_cast<int>(wide.size());
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), size, nullptr, nullptr);
+    return ansi;
+}
+
+} // namespace
+
+std::string PlatformServices::readProfileString(const std::filesystem::path &fileName,
                                                 const std::string &section, const std::string &key,
                                                 const std::string &defaultValue)
 {
     constexpr DWORD BufferSize = MaxProfileValueLength + 1;
-    std::string buffer(BufferSize, '\0');
-    const DWORD copied =
-        GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
-                                 BufferSize, fileName.c_str());
-    return buffer.substr(0, copied);
+    std::wstring buffer(BufferSize, L'\0');
+    const DWORD copied = GetPrivateProfileStringW(WideOf(section).c_str(), WideOf(key).c_str(),
+                                                  WideOf(defaultValue).c_str(), buffer.data(),
+                                                  BufferSize, fileName.c_str());
+    buffer.resize(copied);
+    return AnsiOf(buffer);
 }
 
-void PlatformServices::writeProfileString(const std::string &fileName, const std::string &section,
-                                          const std::string &key, const std::string &value)
+void PlatformServices::writeProfileString(const std::filesystem::path &fileName,
+                                          const std::string &section, const std::string &key,
+                                          const std::string &value)
 {
     if (MakeFolderOf(fileName))
-        WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), fileName.c_str());
+        WritePrivateProfileStringW(WideOf(section).c_str(), WideOf(key).c_str(),
+                                   WideOf(value).c_str(), fileName.c_str());
 }
 
 std::int32_t QueryStringValue(HKEY key, const std::string &valueName,
@@ -184,12 +210,12 @@ void PlatformServices::openWebAddress(const std::string &address)
     ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-std::string PlatformServices::executableFolder()
+std::filesystem::path PlatformServices::executableFolder()
 {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
             return ".";
         if (length < path.size()) {
@@ -198,28 +224,17 @@ std::string PlatformServices::executableFolder()
         }
         path.resize(path.size() * 2); // cut short: try a larger buffer
     }
-    const auto separator = path.find_last_of("\\/");
-    return separator == std::string::npos ? "." : path.substr(0, separator);
+    const auto separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::filesystem::path(".")
+                                           : std::filesystem::path(path.substr(0, separator));
 }
 
-std::string PlatformServices::userSettingsFolder()
+std::filesystem::path PlatformServices::userSettingsFolder()
 {
     PWSTR wide = nullptr;
     const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &wide);
-    const std::wstring folder = SUCCEEDED(found) ? std::wstring(wide) : std::wstring();
+    std::filesystem::path folder =
+        SUCCEEDED(found) ? std::filesystem::path(wide) : std::filesystem::path();
     CoTaskMemFree(wide);
-    if (folder.empty())
-        return {};
-    // The settings calls take ANSI names: a folder the code page cannot
-    // name is no place for the file.
-    const int length = static_cast<int>(folder.size());
-    BOOL lost = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, folder.data(), length,
-                                         nullptr, 0, nullptr, &lost);
-    if (size <= 0 || lost)
-        return {};
-    std::string ansi(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, folder.data(), length, ansi.data(), size,
-                        nullptr, nullptr);
-    return ansi;
+    return folder;
 }

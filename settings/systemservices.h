@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 // A window as the system knows it: an HWND on Windows, a toolkit window id
@@ -24,7 +25,9 @@ inline constexpr const char *PathSeparator = "/";
 // test can stand in for the registry, the dialog and the browser. None
 // reports a failure: each gives the empty text (or does nothing) instead.
 // Texts are the system's own bytes (the ANSI code page on Windows, UTF-8
-// file names elsewhere).
+// file names elsewhere). The paths of the editor's own files are
+// std::filesystem::path, wide on Windows, so that a user folder outside the
+// code page is named whole.
 class SystemServices
 {
 public:
@@ -37,13 +40,14 @@ public:
     // The key's value in an INI settings file (at most
     // MaxProfileValueLength characters), or defaultValue when the file, the
     // section or the key is missing.
-    virtual std::string readProfileString(const std::string &fileName, const std::string &section,
-                                          const std::string &key,
+    virtual std::string readProfileString(const std::filesystem::path &fileName,
+                                          const std::string &section, const std::string &key,
                                           const std::string &defaultValue) = 0;
 
     // Creates the file, the section and the key as needed.
-    virtual void writeProfileString(const std::string &fileName, const std::string &section,
-                                    const std::string &key, const std::string &value) = 0;
+    virtual void writeProfileString(const std::filesystem::path &fileName,
+                                    const std::string &section, const std::string &key,
+                                    const std::string &value) = 0;
 
     // The chosen folder's path, whole (on Windows up to 259 characters), or
     // the empty text when the user cancels.
@@ -54,12 +58,12 @@ public:
 
     // The folder that holds the running executable, without a trailing
     // separator.
-    virtual std::string executableFolder() = 0;
+    virtual std::filesystem::path executableFolder() = 0;
 
     // The user's own folder for the settings of programs that cannot keep
     // them beside themselves: ${XDG_CONFIG_HOME:-~/.config} on Linux,
     // %LOCALAPPDATA% on Windows; the empty text when there is none.
-    virtual std::string userSettingsFolder() = 0;
+    virtual std::filesystem::path userSettingsFolder() = 0;
 };
 
 // The real services of this system: on Windows its own calls, elsewhere
@@ -69,14 +73,14 @@ class PlatformServices : public SystemServices
 {
 public:
     std::string gameFolderFromRegistry() override;
-    std::string readProfileString(const std::string &fileName, const std::string &section,
+    std::string readProfileString(const std::filesystem::path &fileName, const std::string &section,
                                   const std::string &key, const std::string &defaultValue) override;
     // Also creates the file's folder when it is missing; when that fails,
     // the reason goes to the standard error output and nothing is written.
-    void writeProfileString(const std::string &fileName, const std::string &section,
+    void writeProfileString(const std::filesystem::path &fileName, const std::string &section,
                             const std::string &key, const std::string &value) override;
     std::string browseForFolder(NativeWindow owner, const std::string &title) override;
     void openWebAddress(const std::string &address) override;
-    std::string executableFolder() override;
-    std::string userSettingsFolder() override;
+    std::filesystem::path executableFolder() override;
+    std::filesystem::path userSettingsFolder() override;
 };

@@ -104,8 +104,9 @@ void Application::setFailurePolicy(FailurePolicy policy)
 
 QString Application::failureMessage(const std::exception &error)
 {
+    // The file layer's reports, like the program's own, are UTF-8.
     return QStringLiteral("The editor has to close because of an error:\n\n%1")
-        .arg(QString::fromLocal8Bit(error.what()));
+        .arg(QString::fromUtf8(error.what()));
 }
 
 void Application::fail(const std::exception &error)

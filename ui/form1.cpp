@@ -47,7 +47,7 @@ bool Form1::Form_Load()
     return Form_Load(services, SettingsFileFor(services));
 }
 
-bool Form1::Form_Load(SystemServices &services, const std::string &settingsFile)
+bool Form1::Form_Load(SystemServices &services, const std::filesystem::path &settingsFile)
 {
     const std::string folder = ResolveGameFolder(services, settingsFile, winId());
     if (folder.empty())

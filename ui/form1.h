@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 class SystemServices;
@@ -25,7 +26,7 @@ public:
     // lists the players and selects the first. Returns false when no folder
     // was found; the program then ends without showing anything.
     bool Form_Load();
-    bool Form_Load(SystemServices &services, const std::string &settingsFile);
+    bool Form_Load(SystemServices &services, const std::filesystem::path &settingsFile);
 
     // Sets CurrentPlayer to the selected slot, or the first when none is
     // selected. The editors take their player through this too.

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/frmrestore.h"
 
-#include "playerfile/filecopy.h"
 #include "playerfile/playerfile.h"
+#include "storage/fileerror.h"
+#include "storage/wholefile.h"
 #include "ui/application.h"
 #include "ui/form1.h"
 #include "ui/playertext.h"
@@ -58,7 +59,7 @@ QString frmrestore::Entry(const BackupCopy &copy)
             const QString name = ToQString(file.ReadPlayerName(slot).value_or(std::u16string()));
             names << (name.isEmpty() ? QStringLiteral("(no name)") : name);
         }
-    } catch (const PlayerFileError &) {
+    } catch (const FileError &) {
         // A copy that cannot be read is still listed; restoring it says why.
         names = QStringList{QStringLiteral("(cannot be read)")};
     }
@@ -116,12 +117,13 @@ void frmrestore::List1_Click()
     std::string then;
     try {
         then = ReadWholeFile(ToNativePath(copy->path));
-    } catch (const PlayerFileError &error) {
+    } catch (const FileError &error) {
         // Restoring it says why again; the window stays usable.
-        lblgame->setCaption(QString::fromLocal8Bit(error.what()));
+        lblgame->setCaption(QString::fromUtf8(error.what()));
         return;
     }
-    const CopyDifference difference = Compare(then, ReadWholeFile(CurrentPlayerFilePath()));
+    const CopyDifference difference =
+        Compare(then, ReadWholeFile(SystemTextPath(CurrentPlayerFilePath())));
     int firstDiffering = -1;
     for (int slot = 0; slot < PlayerLayout::SlotCount; ++slot) {
         const PlayerDifference &player = difference.players[static_cast<std::size_t>(slot)];

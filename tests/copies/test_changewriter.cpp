@@ -4,6 +4,7 @@
 // failures and pruning that the end-to-end runs cannot reach.
 #include "copies/changewriter.h"
 #include "copies/copydiff.h"
+#include "storage/fileerror.h"
 #include "tools/samplesave.h"
 
 #include <QFile>
@@ -243,7 +244,7 @@ private slots:
         // after its copy was made.
         QVERIFY(QFile::resize(game.file(), 60000));
         const QByteArray cut = game.bytes();
-        QVERIFY_THROWS_EXCEPTION(PlayerFileError, game.writer().submitName(3, u"Zed", script));
+        QVERIFY_THROWS_EXCEPTION(FileError, game.writer().submitName(3, u"Zed", script));
         QCOMPARE(game.bytes(), cut);
         QList<BackupCopy> copies = game.copies();
         QCOMPARE(copies.size(), 2);
@@ -259,7 +260,7 @@ private slots:
         // the same change.
         QVERIFY(game.writer().submitName(0, u"Bob", script));
         QVERIFY(QFile::resize(game.file(), 10));
-        QVERIFY_THROWS_EXCEPTION(PlayerFileError, game.writer().undo(script));
+        QVERIFY_THROWS_EXCEPTION(FileError, game.writer().undo(script));
         copies = game.copies();
         QCOMPARE(copies[0].change.kind, Change::Kind::Undo);
         QVERIFY(!game.writer().store().step(copies[0]));

@@ -34,17 +34,19 @@ public:
         calls.push_back("registry");
         return registry;
     }
-    std::string readProfileString(const std::string &fileName, const std::string &section,
+    std::string readProfileString(const std::filesystem::path &fileName, const std::string &section,
                                   const std::string &key, const std::string &defaultValue) override
     {
-        calls.push_back("read " + fileName + " " + section + " " + key + " [" + defaultValue + "]");
+        calls.push_back("read " + fileName.string() + " " + section + " " + key + " [" +
+                        defaultValue + "]");
         const auto it = settings.find(lower(section + "/" + key));
         return it == settings.end() ? defaultValue : it->second;
     }
-    void writeProfileString(const std::string &fileName, const std::string &section,
+    void writeProfileString(const std::filesystem::path &fileName, const std::string &section,
                             const std::string &key, const std::string &value) override
     {
-        calls.push_back("write " + fileName + " " + section + " " + key + " [" + value + "]");
+        calls.push_back("write " + fileName.string() + " " + section + " " + key + " [" + value +
+                        "]");
         if (settingsWritable)
             settings[lower(section + "/" + key)] = value;
     }
@@ -54,8 +56,8 @@ public:
         return dialogAnswer;
     }
     void openWebAddress(const std::string &address) override { calls.push_back("web " + address); }
-    std::string executableFolder() override { return "/opt/editor"; }
-    std::string userSettingsFolder() override { return {}; }
+    std::filesystem::path executableFolder() override { return "/opt/editor"; }
+    std::filesystem::path userSettingsFolder() override { return {}; }
 };
 
 const std::string cfg = "/opt/editor/ivlname.cfg";

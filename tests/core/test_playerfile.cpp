@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The player file, byte for byte, on the synthetic save and on files of
 // random content.
-#include "playerfile/filecopy.h"
 #include "playerfile/playerfile.h"
 #include "tests/core/check.h"
 #include "tests/core/testfiles.h"
@@ -282,7 +281,7 @@ TEST_CASE("a write that would lengthen the file is refused before any byte")
     bool refused = false;
     try {
         PlayerFileWriter(path).WritePlayerMacros(3, sampleTexts(u"y"));
-    } catch (const PlayerFileError &e) {
+    } catch (const FileError &e) {
         refused = true;
         const std::string what = e.what();
         CHECK(what.find(path) != std::string::npos);
@@ -339,17 +338,17 @@ TEST_CASE("failures name the file and the system's reason")
     try {
         PlayerFileReader reader(missing);
         check::fail(__FILE__, __LINE__, "opening a missing file did not fail");
-    } catch (const PlayerFileError &e) {
+    } catch (const FileError &e) {
         CHECK_EQ(e.path(), missing);
         CHECK(std::string(e.what()).find(missing) != std::string::npos);
         CHECK(!e.reason().empty());
     }
     // The opening for writing never creates the file.
-    CHECK_THROWS(PlayerFileWriter writer(missing), PlayerFileError);
+    CHECK_THROWS(PlayerFileWriter writer(missing), FileError);
     CHECK(!std::filesystem::exists(missing));
     // A folder in the file's place.
     std::filesystem::create_directory(missing);
-    CHECK_THROWS(PlayerFileReader(missing).ReadPlayerName(0), PlayerFileError);
+    CHECK_THROWS(PlayerFileReader(missing).ReadPlayerName(0), FileError);
 #ifndef _WIN32
     // A FIFO is refused at once, for reading and for writing, instead of
     // waiting for a writer or a reader that never comes.
@@ -362,7 +361,7 @@ TEST_CASE("failures name the file and the system's reason")
             else
                 PlayerFileReader reader(missing);
             check::fail(__FILE__, __LINE__, "opening a FIFO did not fail");
-        } catch (const PlayerFileError &e) {
+        } catch (const FileError &e) {
             CHECK_EQ(e.path(), missing);
             CHECK_EQ(e.reason(), std::string("not a regular file (a FIFO)"));
         }
@@ -417,40 +416,6 @@ TEST_CASE("random operations on random files touch only the written fields")
         }
         CHECK(readAll(path) == expected);
     }
-}
-
-TEST_CASE("a whole file is put back in place when the size agrees, else through a renamed file")
-{
-    SampleFolder game;
-    const auto text = [](const Bytes &bytes) { return std::string(bytes.begin(), bytes.end()); };
-    Bytes other = game.original;
-    other[NameAt(1)] = 'Q';
-    {
-        // The same file, not a new one: a handle opened before sees the bytes.
-        const RawFile before(game.path, RawFile::Mode::Read);
-        CHECK(RestoreWholeFile(game.path, text(other)) == RestoreMethod::InPlace);
-        char first = 0;
-        CHECK_EQ(before.readAt(NameAt(1), &first, 1), std::size_t(1));
-        CHECK_EQ(first, 'Q');
-    }
-    CHECK(game.now() == other);
-
-    // The game rewrote the file longer, then shorter, meanwhile.
-    for (const std::size_t size : {game.original.size() + 517, game.original.size() - 9}) {
-        Bytes rewritten = game.original;
-        rewritten.resize(size, 0xAB);
-        writeAll(game.path, rewritten);
-        CHECK(RestoreWholeFile(game.path, text(other)) == RestoreMethod::ThroughTemporaryFile);
-        CHECK(game.now() == other);
-        CHECK(!std::filesystem::exists(game.path + ".restoring"));
-    }
-
-    // A rename that fails leaves neither the temporary file nor the target.
-    const std::string nowhere = game.dir.file("missing") + "/copy.sav";
-    CHECK_THROWS(WriteCheckedAndRename(game.dir.file("copy.tmp"), nowhere, "bytes"),
-                 PlayerFileError);
-    CHECK(!std::filesystem::exists(game.dir.file("copy.tmp")));
-    CHECK(!std::filesystem::exists(nowhere));
 }
 
 CHECK_MAIN

@@ -105,7 +105,7 @@ void CheckWrite(const std::string &path, std::string_view data)
         }
     } catch (const UnencodableCharacterError &) {
         unencodable = refused = true;
-    } catch (const PlayerFileError &) {
+    } catch (const FileError &) {
         refused = true;
     }
     const bool writes = IsSlot(slot) && !control;

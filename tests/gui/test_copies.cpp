@@ -3,7 +3,7 @@
 // questions before a write, driven through the windows, with the player
 // file checked byte for byte.
 #include "copies/backupstore.h"
-#include "playerfile/rawfile.h"
+#include "storage/fileerror.h"
 #include "tests/support/modal.h"
 #include "tests/support/probes.h"
 #include "tools/samplegame.h"
@@ -270,7 +270,7 @@ private slots:
             expected = QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. Write the "
                                       "change anyway?")
                            .arg(QDir::toNativeSeparators(g.store().folder()),
-                                QString::fromLocal8Bit(SystemErrorText(code)));
+                                QString::fromUtf8(SystemErrorText(code)));
         }
         QPushButton *const opener = macros ? g.window.Command2 : g.window.Command1;
         const auto edit = [&](QDialog *d) -> QPushButton * {

@@ -3,7 +3,7 @@
 // case checks what the user is told (the report names the file and the
 // reason in words) and that the player file holds exactly the bytes it held
 // before the fault, or exactly those of a complete write.
-#include "playerfile/rawfile.h"
+#include "storage/fileerror.h"
 #include "tests/support/modal.h"
 #include "tests/support/probes.h"
 #include "tools/samplegame.h"
@@ -61,7 +61,7 @@ QString reason(Failure failure)
 #else
     constexpr unsigned long codes[] = {ENOENT, ENOENT, EACCES, EISDIR, ENOENT};
 #endif
-    return QString::fromLocal8Bit(SystemErrorText(codes[static_cast<int>(failure)]));
+    return QString::fromUtf8(SystemErrorText(codes[static_cast<int>(failure)]));
 }
 
 QString fromPath(const std::string &path)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on the synthetic player file: start-up, selection,
 // the web link and the failure path.
-#include "playerfile/rawfile.h"
+#include "storage/fileerror.h"
 #include "tests/support/probes.h"
 #include "tools/samplegame.h"
 #include "ui/application.h"
@@ -201,9 +201,9 @@ private slots:
         QCOMPARE(ends, 1);
         QVERIFY2(reports.first().contains(game.playerFile()), qPrintable(reports.first()));
 #ifdef _WIN32
-        const QString missing = QString::fromLocal8Bit(SystemErrorText(2)); // ERROR_FILE_NOT_FOUND
+        const QString missing = QString::fromUtf8(SystemErrorText(2)); // ERROR_FILE_NOT_FOUND
 #else
-        const QString missing = QString::fromLocal8Bit(SystemErrorText(ENOENT));
+        const QString missing = QString::fromUtf8(SystemErrorText(ENOENT));
 #endif
         QVERIFY2(reports.first().contains(missing), qPrintable(reports.first()));
         QCOMPARE(captions(window), before); // the failing step changed nothing

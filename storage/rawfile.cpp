@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "playerfile/rawfile.h"
+#include "storage/rawfile.h"
 
 #include <cerrno>
-#include <cstring>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -12,19 +12,13 @@
 #include <unistd.h>
 #endif
 
-PlayerFileError::PlayerFileError(const std::string &action, const std::string &path,
-                                 const std::string &reason)
-    : std::runtime_error(action + " \"" + path + "\": " + reason), m_path(path), m_reason(reason)
-{
-}
-
 namespace {
 
 // What a failed opening in `mode` says it tried.
 const char *openingAction(RawFile::Mode mode)
 {
     switch (mode) {
-    case RawFile::Mode::Create:
+    case RawFile::Mode::CreateNew:
         return "Cannot create";
     case RawFile::Mode::Read:
         return "Cannot open for reading";
@@ -38,26 +32,6 @@ const char *openingAction(RawFile::Mode mode)
 
 #ifdef _WIN32
 
-std::string LastSystemErrorText()
-{
-    return SystemErrorText(GetLastError());
-}
-
-std::string SystemErrorText(unsigned long code)
-{
-    char *text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string message =
-        length ? std::string(text, length) : "system error " + std::to_string(code);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == '.' || message.back() == ' '))
-        message.pop_back();
-    return message;
-}
-
 namespace {
 
 // A positioned transfer: ReadFile and WriteFile take the offset in an
@@ -70,29 +44,41 @@ OVERLAPPED At(std::uint64_t where)
     return at;
 }
 
+DWORD AccessFor(RawFile::Mode mode)
+{
+    switch (mode) {
+    case RawFile::Mode::Read:
+        return GENERIC_READ;
+    case RawFile::Mode::Write:
+        return GENERIC_WRITE;
+    case RawFile::Mode::CreateNew:
+        break;
+    }
+    return GENERIC_READ | GENERIC_WRITE;
+}
+
 } // namespace
 
-RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
+RawFile::RawFile(std::filesystem::path path, Mode mode) : m_path(std::move(path))
 {
-    const bool reading = mode == Mode::Read;
-    const bool creating = mode == Mode::Create;
     const char *action = openingAction(mode);
-    HANDLE h = CreateFileA(
-        m_path.c_str(), reading ? GENERIC_READ : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, creating ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(m_path.c_str(), AccessFor(mode), FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, mode == Mode::CreateNew ? CREATE_NEW : OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         fail(action);
     // A pipe or a device (CON, NUL) would block or swallow the transfers.
     if (GetFileType(h) != FILE_TYPE_DISK) {
         CloseHandle(h);
-        throw PlayerFileError(action, m_path, "not a regular file");
+        throw FileError(action, m_path, "not a regular file");
     }
     m_handle = h;
 }
 
 RawFile::~RawFile()
 {
-    CloseHandle(static_cast<HANDLE>(m_handle));
+    if (m_handle)
+        CloseHandle(static_cast<HANDLE>(m_handle));
 }
 
 std::uint64_t RawFile::size() const
@@ -142,43 +128,45 @@ void RawFile::sync()
         fail("Cannot flush to disk");
 }
 
-void RenameOver(const std::string &from, const std::string &to)
+void RawFile::resize(std::uint64_t size)
 {
-    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw PlayerFileError("Cannot rename \"" + from + "\" to", to, LastSystemErrorText());
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(static_cast<HANDLE>(m_handle), end, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(static_cast<HANDLE>(m_handle)))
+        fail("Cannot change the length of");
 }
 
-void RemoveFileQuietly(const std::string &path)
+void RawFile::reserve(std::uint64_t size)
 {
-    DeleteFileA(path.c_str());
+    // Windows gives a file the disk space of its length when it is set.
+    resize(size);
 }
 
-void SyncFolderOf(const std::string &)
+bool RawFile::writeProtected() const
 {
-    // Windows has no flush of a folder's entries; the editor's own renames
-    // use MoveFileExA's MOVEFILE_WRITE_THROUGH instead.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(static_cast<HANDLE>(m_handle), &info))
+        fail("Cannot examine");
+    return info.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
+}
+
+void RawFile::close()
+{
+    if (!CloseHandle(static_cast<HANDLE>(std::exchange(m_handle, nullptr))))
+        fail("Cannot close");
 }
 
 #else
 
-std::string LastSystemErrorText()
-{
-    return SystemErrorText(static_cast<unsigned long>(errno));
-}
-
-std::string SystemErrorText(unsigned long code)
-{
-    return std::strerror(static_cast<int>(code));
-}
-
 namespace {
 
-// Runs a positioned transfer again when a signal interrupted it; a negative
-// result is the system's failure, with errno set.
-template <typename Transfer> ssize_t uninterrupted(const Transfer &transfer)
+// Runs a transfer again when a signal interrupted it; a negative result is
+// the system's failure, with errno set.
+template <typename Transfer> auto uninterrupted(const Transfer &transfer)
 {
     for (;;) {
-        const ssize_t moved = transfer();
+        const auto moved = transfer();
         if (moved >= 0 || errno != EINTR)
             return moved;
     }
@@ -194,34 +182,45 @@ std::string notRegularFile(mode_t mode)
     return std::string("not a regular file (") + kind + ")";
 }
 
+int FlagsFor(RawFile::Mode mode)
+{
+    switch (mode) {
+    case RawFile::Mode::Read:
+        return O_RDONLY | O_NONBLOCK;
+    case RawFile::Mode::Write:
+        return O_WRONLY | O_NONBLOCK;
+    case RawFile::Mode::CreateNew:
+        break;
+    }
+    // O_NOFOLLOW: a link planted at the name is refused, not written through
+    // (O_EXCL already says so; this says it twice).
+    return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
+}
+
 } // namespace
 
-RawFile::RawFile(std::string path, Mode mode) : m_path(std::move(path))
+RawFile::RawFile(std::filesystem::path path, Mode mode) : m_path(std::move(path))
 {
-    const bool reading = mode == Mode::Read;
-    const bool creating = mode == Mode::Create;
     const char *action = openingAction(mode);
-    // Opening a FIFO would wait for its other end forever, and for writing
-    // without one fails with a reason that names no FIFO: look first.
     struct stat info
     {
     };
-    if (::stat(m_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
-        throw PlayerFileError(action, m_path, notRegularFile(info.st_mode));
-    const int flags = creating ? O_WRONLY | O_CREAT | O_TRUNC : reading ? O_RDONLY : O_WRONLY;
-    m_fd = ::open(m_path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    // Opening a FIFO would wait for its other end forever, and for writing
+    // without one fails with a reason that names no FIFO: look first.
+    if (mode != Mode::CreateNew && ::stat(m_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+        !S_ISDIR(info.st_mode))
+        throw FileError(action, m_path, notRegularFile(info.st_mode));
+    m_fd = ::open(m_path.c_str(), FlagsFor(mode) | O_CLOEXEC, 0666);
     if (m_fd < 0)
         fail(action);
     // A folder opens for reading on POSIX; refuse it here with the reason the
     // read would give, so the message names the real problem. The path may
     // also have been replaced since the look above.
     if (::fstat(m_fd, &info) == 0 && !S_ISREG(info.st_mode)) {
-        ::close(m_fd);
-        m_fd = -1;
+        ::close(std::exchange(m_fd, -1));
         if (!S_ISDIR(info.st_mode))
-            throw PlayerFileError(action, m_path, notRegularFile(info.st_mode));
-        errno = EISDIR;
-        fail(action);
+            throw FileError(action, m_path, notRegularFile(info.st_mode));
+        throw FileError(action, m_path, static_cast<unsigned long>(EISDIR));
     }
 }
 
@@ -268,7 +267,7 @@ void RawFile::writeAt(std::uint64_t offset, const char *data, std::size_t n)
             fail("Cannot write");
         // Nothing taken and no error: trying again would take nothing again.
         if (put == 0)
-            throw PlayerFileError("Cannot write", m_path, "no byte was written");
+            throw FileError("Cannot write", m_path, std::string("no byte was written"));
         done += static_cast<std::size_t>(put);
     }
 }
@@ -279,31 +278,61 @@ void RawFile::sync()
         fail("Cannot flush to disk");
 }
 
-void RenameOver(const std::string &from, const std::string &to)
+void RawFile::resize(std::uint64_t size)
 {
-    if (::rename(from.c_str(), to.c_str()) != 0)
-        throw PlayerFileError("Cannot rename \"" + from + "\" to", to, LastSystemErrorText());
+    if (uninterrupted([&] { return ::ftruncate(m_fd, static_cast<off_t>(size)); }) != 0)
+        fail("Cannot change the length of");
 }
 
-void SyncFolderOf(const std::string &path)
+void RawFile::reserve(std::uint64_t size)
 {
-    const std::string::size_type slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    // A longer length alone would leave a hole that the disk may not be able
+    // to fill later; posix_fallocate takes the blocks now.
+    const int error = ::posix_fallocate(m_fd, 0, static_cast<off_t>(size));
+    if (error != 0)
+        throw FileError("Cannot make room in", m_path, static_cast<unsigned long>(error));
+}
+
+RawFile::Access RawFile::access() const
+{
+    struct stat info
+    {
+    };
+    if (::fstat(m_fd, &info) != 0)
+        fail("Cannot examine");
+    return {info.st_uid, info.st_gid, info.st_mode & 07777u};
+}
+
+bool RawFile::writeProtected() const
+{
+    return (access().mode & 0222u) == 0;
+}
+
+void RawFile::takeAccess(const Access &wanted)
+{
+    // The owner first: a change of owner clears the set-id bits.
+    if (::fchown(m_fd, wanted.owner, wanted.group) != 0) {
+        if (errno != EPERM)
+            fail("Cannot give the owner to");
+        // Not root and the file is someone else's: this user keeps it. The
+        // group and the permissions below still let the same people at it.
+        const auto keepGroup = ::fchown(m_fd, static_cast<uid_t>(-1), wanted.group);
+        static_cast<void>(keepGroup); // not a member of that group: ours stays
     }
+    if (::fchmod(m_fd, static_cast<mode_t>(wanted.mode)) != 0)
+        fail("Cannot set the permissions of");
 }
 
-void RemoveFileQuietly(const std::string &path)
+void RawFile::close()
 {
-    ::unlink(path.c_str());
+    if (::close(std::exchange(m_fd, -1)) != 0)
+        fail("Cannot close");
 }
 
 #endif
 
 void RawFile::fail(const std::string &action) const
 {
-    throw PlayerFileError(action, m_path, LastSystemErrorText());
+    const unsigned long code = LastSystemError();
+    throw FileError(action, m_path, code);
 }
