@@ -47,14 +47,9 @@ std::int16_t SlotAt(std::uint64_t offset)
 
 // What the fields a step wrote hold now, where that is no longer what it
 // wrote: the game or another editor has written there since.
-QStringList ChangedSince(const StepRecord &written, std::string_view now)
+QStringList ChangedFields(const StepRecord &written, std::string_view now)
 {
     QStringList changes;
-    if (written.wholeFile) {
-        if (written.ranges.empty() || now != written.ranges.front().bytes)
-            changes << QStringLiteral("kvxplr.sav is no longer as it was put back");
-        return changes;
-    }
     for (const WrittenRange &range : written.ranges) {
         const std::string_view held = BytesIn(now, {range.offset, range.bytes.size()});
         if (held == range.bytes)
@@ -109,6 +104,35 @@ QString UndoQuestion(const BackupCopy &step, std::string_view then, std::string_
     return QStringLiteral("Put back the whole of kvxplr.sav as it was %1, before %2? %3")
         .arg(step.when(), step.change.description(),
              GameDataSentence(Compare(then, now).gameBytes));
+}
+
+// The bytes of a copy; a copy that cannot be read is told and puts back nothing.
+std::optional<std::string> ReadCopy(const BackupCopy &copy, Questions &questions)
+{
+    try {
+        return ReadWholeFile(ToNativePath(copy.path));
+    } catch (const FileError &error) {
+        questions.tell(
+            QStringLiteral("Nothing was put back: %1").arg(QString::fromUtf8(error.what())));
+        return std::nullopt;
+    }
+}
+
+// The ranges a step wrote, holding their bytes from `then` instead; nothing
+// when the copy does not reach that far.
+std::optional<std::vector<WrittenRange>> OldValues(const StepRecord &written,
+                                                   const std::string &then)
+{
+    if (written.wholeFile)
+        return std::vector<WrittenRange>{{0, then}};
+    std::vector<WrittenRange> old;
+    for (const WrittenRange &range : written.ranges) {
+        const std::string_view bytes = BytesIn(then, {range.offset, range.bytes.size()});
+        if (bytes.size() != range.bytes.size())
+            return std::nullopt;
+        old.push_back({range.offset, std::string(bytes)});
+    }
+    return old;
 }
 
 } // namespace
@@ -204,62 +228,49 @@ bool ChangeWriter::undo(Questions &questions) const
     const std::optional<BackupCopy> step = copies.undoTarget();
     if (!step)
         return false; // nothing to undo, and nothing is said
-    const std::optional<StepRecord> written = copies.step(*step);
-    std::string then;
-    try {
-        then = ReadWholeFile(ToNativePath(step->path));
-    } catch (const FileError &error) {
-        questions.tell(
-            QStringLiteral("Nothing was put back: %1").arg(QString::fromUtf8(error.what())));
+    const std::optional<std::string> then = ReadCopy(*step, questions);
+    if (!then)
         return false;
-    }
+    const std::optional<StepRecord> written = copies.step(*step);
     if (!written) {
         questions.tell(QStringLiteral("Nothing was put back: the record of %1 beside \"%2\" cannot "
                                       "be read.")
                            .arg(step->change.description(), QDir::toNativeSeparators(step->path)));
         return false;
     }
-    StepRecord back{written->wholeFile, {}, step->stamp.toStdString()};
-    if (written->wholeFile) {
-        back.ranges.push_back({0, then});
-    } else {
-        for (const WrittenRange &range : written->ranges) {
-            const std::string_view old = BytesIn(then, {range.offset, range.bytes.size()});
-            if (old.size() != range.bytes.size()) {
-                questions.tell(
-                    QStringLiteral("Nothing was put back: the copy \"%1\" is too short "
-                                   "to hold what %2 changed.")
-                        .arg(QDir::toNativeSeparators(step->path), step->change.description()));
-                return false;
-            }
-            back.ranges.push_back({range.offset, std::string(old)});
-        }
+    auto old = OldValues(*written, *then);
+    if (!old) {
+        questions.tell(QStringLiteral("Nothing was put back: the copy \"%1\" is too short to hold "
+                                      "what %2 changed.")
+                           .arg(QDir::toNativeSeparators(step->path), step->change.description()));
+        return false;
     }
+    StepRecord back{written->wholeFile, std::move(*old), step->stamp.toStdString()};
     const std::string now = ReadWholeFile(playerFile());
-    QString question = UndoQuestion(*step, then, now);
-    const QStringList changed = ChangedSince(*written, now);
+    QString question = UndoQuestion(*step, *then, now);
+    if (written->wholeFile) {
+        if (written->ranges.empty() || now != written->ranges.front().bytes)
+            question += QStringLiteral(" The game or another program has written kvxplr.sav "
+                                       "since it was put back.");
+        return putBack(Change::undo(), std::move(back), question, false, questions);
+    }
+    const QStringList changed = ChangedFields(*written, now);
     if (!changed.isEmpty())
         question += QStringLiteral(" Since the editor wrote them, the game or another program has "
                                    "changed them: %1.")
                         .arg(changed.join(QStringLiteral("; ")));
-    const bool yesByDefault = changed.isEmpty() && !written->wholeFile;
-    return putBack(Change::undo(), std::move(back), question, yesByDefault, questions);
+    return putBack(Change::undo(), std::move(back), question, changed.isEmpty(), questions);
 }
 
 bool ChangeWriter::restorePlayer(const BackupCopy &copy, std::int16_t slot,
                                  Questions &questions) const
 {
-    std::string then;
-    try {
-        then = ReadWholeFile(ToNativePath(copy.path));
-    } catch (const FileError &error) {
-        questions.tell(
-            QStringLiteral("Nothing was put back: %1").arg(QString::fromUtf8(error.what())));
+    const std::optional<std::string> then = ReadCopy(copy, questions);
+    if (!then)
         return false;
-    }
     StepRecord back;
     for (const FieldRange range : {NameRange(slot), MacrosRange(slot)}) {
-        const std::string_view old = BytesIn(then, range);
+        const std::string_view old = BytesIn(*then, range);
         if (old.size() != range.size) {
             questions.tell(QStringLiteral("Nothing was put back: the copy \"%1\" is too short to "
                                           "hold player %2.")
@@ -274,26 +285,21 @@ bool ChangeWriter::restorePlayer(const BackupCopy &copy, std::int16_t slot,
         QStringLiteral("Put back the name and the ten macros of player %1, %2 (now %3), as they "
                        "were %4? Nothing else in kvxplr.sav changes.")
             .arg(slot + 1)
-            .arg(Quoted(NameIn(then, slot)), Quoted(NameIn(now, slot)), copy.when());
+            .arg(Quoted(NameIn(*then, slot)), Quoted(NameIn(now, slot)), copy.when());
     return putBack(Change::player(slot), std::move(back), question, true, questions);
 }
 
 bool ChangeWriter::restoreFile(const BackupCopy &copy, Questions &questions) const
 {
-    std::string then;
-    try {
-        then = ReadWholeFile(ToNativePath(copy.path));
-    } catch (const FileError &error) {
-        questions.tell(
-            QStringLiteral("Nothing was put back: %1").arg(QString::fromUtf8(error.what())));
+    const std::optional<std::string> then = ReadCopy(copy, questions);
+    if (!then)
         return false;
-    }
     const std::string now = ReadWholeFile(playerFile());
     const QString question =
         QStringLiteral("Put back the whole of kvxplr.sav as it was %1, before %2? %3")
             .arg(copy.when(), copy.change.description(),
-                 GameDataSentence(Compare(then, now).gameBytes));
-    return putBack(Change::restore(), {true, {{0, then}}, {}}, question, false, questions);
+                 GameDataSentence(Compare(*then, now).gameBytes));
+    return putBack(Change::restore(), {true, {{0, *then}}, {}}, question, false, questions);
 }
 
 bool ChangeWriter::putBack(const Change &change, StepRecord record, const QString &question,
