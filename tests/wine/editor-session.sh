@@ -12,7 +12,8 @@
 #      folder): the registry wins; an Edit Name and Submit leaves the player
 #      file holding exactly the expected bytes;
 #   5. a macros edit, then Ctrl+Z twice: the player file equals the original
-#      byte for byte, a copy having been made before each write;
+#      byte for byte, a copy having been made before each write, in the
+#      profile of a user whose name lies outside the ANSI code page;
 #   6. a backups folder that cannot be made: the question, No, nothing written;
 #   7. a running korvax.exe (IDLE.exe under that name): the question, No,
 #      nothing written.
@@ -50,6 +51,10 @@ start_x_server
 unset QT_QPA_PLATFORM # the Windows program draws with Qt's windows platform
 isolate_home
 export WINEPREFIX="$session_tmp/wine-prefix"
+# Wine names the profile folder after USER. Windows-1252 has no "Ł": a
+# program that takes %LOCALAPPDATA% through the code page gets
+# C:\users\Lukasz, another user's folder.
+export USER='Łukasz'
 # Called by the exit trap; a trap of its own before session_cleanup would
 # hide the status of a failure from it.
 session_extra_cleanup() { wineserver -k 2>/dev/null || true; }
@@ -196,9 +201,8 @@ echo "ok   the registry entry wins; Edit Name and Submit wrote exactly the name'
 
 # 5. The copies: one before the rename above, one before a macros edit;
 # Ctrl+Z twice, the second undoing the rename of the earlier run.
-local_appdata=$(find "$drive_c/users" -mindepth 3 -maxdepth 3 -type d -path '*/AppData/Local' \
-    ! -path '*/Public/*' | head -n 1)
-[[ -n "$local_appdata" ]] || fail "the prefix has no %LOCALAPPDATA%"
+local_appdata="$drive_c/users/$USER/AppData/Local"
+[[ -d "$local_appdata" ]] || fail "the prefix has no $local_appdata"
 backups="$local_appdata/korvax-editor/backups"
 copy_count() {
     find "$backups" -name '*.sav' 2>/dev/null | wc -l
@@ -222,7 +226,8 @@ wait_for_window_gone "Macros Editor"
 cmp -s "$(newest_copy)" "$after_rename" || fail "the copy before the macros edit is not the renamed file"
 undo_expecting "$main" "$failure_title" "$save_file" "$after_rename" "$pristine"
 close_main_window "$main"
-echo "ok   a copy before each write; Ctrl+Z twice puts back the original byte for byte"
+[[ ! -e "$drive_c/users/Lukasz" ]] || fail "the editor made a folder in C:\\users\\Lukasz"
+echo "ok   a copy before each write, in C:\\users\\$USER; Ctrl+Z twice puts back the original byte for byte"
 
 # A rename that must be refused: Submit, the question answered with KEY,
 # then the name editor still open and the file as it was.
