@@ -441,8 +441,9 @@ void WriteFloor(benchmark::State &state, const std::string &path, std::uint64_t 
     }
 }
 
-// The copy's floor: a new file of the player file's bytes, written, flushed
-// and renamed into a folder that keeps 100 of them, the oldest deleted.
+// The copy's floor: a new file of the player file's bytes, created
+// exclusively, written, flushed, renamed into a folder that keeps 100 of
+// them and the folder flushed, the oldest deleted.
 void CopyFloor(benchmark::State &state, const std::string &folder, const std::string &bytes)
 {
     std::vector<std::string> kept;
@@ -452,11 +453,14 @@ void CopyFloor(benchmark::State &state, const std::string &folder, const std::st
         const std::string path = folder + "/copy-" + std::to_string(number++);
         const std::string temp = path + ".tmp";
         const auto start = Clock::now();
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         const ssize_t put = ::pwrite(fd, bytes.data(), bytes.size(), 0);
         const int synced = ::fsync(fd);
         ::close(fd);
         const int renamed = ::rename(temp.c_str(), path.c_str());
+        const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::fsync(dir);
+        ::close(dir);
         kept.push_back(path);
         if (kept.size() > 100) {
             ::unlink(kept.front().c_str());

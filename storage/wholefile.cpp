@@ -162,7 +162,7 @@ fs::path FileBehindLinks(const fs::path &path)
         return path;
     const fs::path target = fs::canonical(path, error);
     if (error)
-        throw FileError("Cannot follow the link", path, static_cast<unsigned long>(error.value()));
+        throw FileError("Cannot follow the link", path, error.message());
     return target;
 }
 

@@ -184,7 +184,7 @@ TEST_CASE("the settings file stays beside the program where it can, else goes to
     const std::string program = dir.file("program");
     const std::string user = dir.file("user");
     fs::create_directories(program);
-    const std::string beside = SettingsFilePath(program);
+    const std::string beside = SettingsFilePath(program).string();
     const std::string inUser =
         user + PathSeparator + "korvax-editor" + PathSeparator + "ivlname.cfg";
     const std::string written = "[KORVAX]\r\npath=/games\r\n";

@@ -6,6 +6,8 @@
 #include "tests/core/testfiles.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using testfiles::readText;
 using testfiles::TempDir;
@@ -78,6 +80,23 @@ TEST_CASE("a missing folder is made for the file; a file that cannot be written 
     PlatformServices().writeProfileString(blocked, "KORVAX", "path", "C:\\Games");
     CHECK(std::filesystem::is_regular_file(dir.file("blocked")));
     CHECK_EQ(PlatformServices().readProfileString(blocked, "KORVAX", "Path", ""), std::string());
+}
+
+TEST_CASE("a settings file in a user folder named outside the code page")
+{
+    // Wine and Windows name the profile folder after the user: "Łukasz" has
+    // no spelling in Windows-1252, whose best fit would be "Lukasz".
+    TempDir dir;
+    const std::filesystem::path user = std::filesystem::path(dir.path()) / u8"\u0141ukasz";
+    const auto file = user / "korvax-editor" / "ivlname.cfg";
+    PlatformServices().writeProfileString(file, "KORVAX", "path", "C:\\Games\\\xC9t\xE9");
+    CHECK(!std::filesystem::exists(std::filesystem::path(dir.path()) / "Lukasz"));
+    // The file itself stays in the code page, as the -A calls wrote it.
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    CHECK_EQ(bytes, std::string("[KORVAX]\r\npath=C:\\Games\\\xC9t\xE9\r\n"));
+    CHECK_EQ(PlatformServices().readProfileString(file, "KORVAX", "Path", ""),
+             std::string("C:\\Games\\\xC9t\xE9"));
 }
 
 CHECK_MAIN

@@ -128,6 +128,21 @@ TEST_CASE("new files are created exclusively: a link planted at a temporary name
 }
 #endif
 
+TEST_CASE("the editor's own files in a folder named outside the code page")
+{
+    // A Windows user folder such as C:\\users\\Łukasz: Windows-1252 has no
+    // "Ł", and a path through it would name another folder, "Lukasz".
+    TempDir dir;
+    const fs::path folder = fs::path(dir.path()) / u8"\u0141ukasz" / "backups";
+    MakeFolders(folder);
+    CHECK(FolderTakesNewFiles(folder));
+    WriteNewAndRename(folder / "copy.sav", "copy");
+    ReplaceWholeFile(folder / "copy.sav", "put back");
+    CHECK_EQ(ReadWholeFile(folder / "copy.sav"), std::string("put back"));
+    CHECK(namesIn(fs::path(dir.path())).size() == 1);
+    CHECK(namesIn(folder) == Names{"copy.sav"});
+}
+
 TEST_CASE("a write-new-and-rename that fails leaves nothing behind")
 {
     TempDir dir;

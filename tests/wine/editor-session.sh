@@ -14,7 +14,8 @@
 #   5. a macros edit, then the game saves its own data, then Ctrl+Z: the
 #      macros are back and the game's bytes kept; the game saves again, and
 #      a second Ctrl+Z takes back the rename of step 4 alone; a copy was
-#      made before each write;
+#      made before each write, in the profile of a user whose name lies
+#      outside the ANSI code page;
 #   6. a backups folder that cannot be made: the question, No, nothing written;
 #   7. a running korvax.exe (IDLE.exe under that name): the question, No,
 #      nothing written.
@@ -52,6 +53,10 @@ start_x_server
 unset QT_QPA_PLATFORM # the Windows program draws with Qt's windows platform
 isolate_home
 export WINEPREFIX="$session_tmp/wine-prefix"
+# Wine names the profile folder after USER. Windows-1252 has no "Ł": a
+# program that takes %LOCALAPPDATA% through the code page gets
+# C:\users\Lukasz, another user's folder.
+export USER='Łukasz'
 # Called by the exit trap; a trap of its own before session_cleanup would
 # hide the status of a failure from it.
 session_extra_cleanup() { wineserver -k 2>/dev/null || true; }
@@ -199,9 +204,8 @@ echo "ok   the registry entry wins; Edit Name and Submit wrote exactly the name'
 # 5. The copies: one before the rename above, one before a macros edit.
 # The game saves between, and each Ctrl+Z takes back its edit alone, the
 # second the rename of the earlier run.
-local_appdata=$(find "$drive_c/users" -mindepth 3 -maxdepth 3 -type d -path '*/AppData/Local' \
-    ! -path '*/Public/*' | head -n 1)
-[[ -n "$local_appdata" ]] || fail "the prefix has no %LOCALAPPDATA%"
+local_appdata="$drive_c/users/$USER/AppData/Local"
+[[ -d "$local_appdata" ]] || fail "the prefix has no $local_appdata"
 backups="$local_appdata/korvax-editor/backups"
 copy_count() {
     find "$backups" -name '*.sav' 2>/dev/null | wc -l
@@ -235,7 +239,8 @@ game_saves "$expected" 6000 "saved again"
 undo_expecting "$main" "$failure_title" "$save_file" "$expected"
 [[ $(copy_count) -eq 4 ]] || fail "the undos left $(copy_count) copies, not 4"
 close_main_window "$main"
-echo "ok   a copy before each write; the game saves; each Ctrl+Z takes back its edit and keeps the game's bytes"
+[[ ! -e "$drive_c/users/Lukasz" ]] || fail "the editor made a folder in C:\\users\\Lukasz"
+echo "ok   a copy before each write, in C:\\users\\$USER; the game saves; each Ctrl+Z takes back its edit and keeps the game's bytes"
 
 # A rename that must be refused: Submit, the question answered with KEY,
 # then the name editor still open and the file as it was.
