@@ -205,12 +205,16 @@ private slots:
         QCOMPARE(game.bytes(), patched(NameAt(2), QByteArray("Twenty characte\0\0", 17), bytes));
     }
 
-    void anAmpersandNameIsShownAsAnAccessKeyButStoredWhole()
+    void anAmpersandNameIsShownAndStoredWhole()
     {
         OpenGame g(1);
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            QCOMPARE(qobject_cast<Form2 *>(d)->lblname->accessibleName(),
+                     QStringLiteral("Black&Gold"));
+        }));
         QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
             auto *editor = qobject_cast<frmname *>(d);
-            QCOMPARE(editor->lblname->accessibleName(), QStringLiteral("BlackGold"));
+            QCOMPARE(editor->lblname->accessibleName(), QStringLiteral("Black&Gold"));
             QCOMPARE(editor->txtname->text(), QStringLiteral("Black&Gold"));
             QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
         }));
@@ -457,7 +461,7 @@ private slots:
         QCOMPARE(map.Label1[65]->caption(), QStringLiteral("A"));
         QCOMPARE(map.Label1[128]->caption(), QStringLiteral("€"));
         QCOMPARE(map.Label1[255]->caption(), QStringLiteral("ÿ"));
-        QCOMPARE(map.Label1[38]->accessibleName(), QString()); // the ampersand shows nothing
+        QCOMPARE(map.Label1[38]->accessibleName(), QStringLiteral("&")); // shown as it is
         QCOMPARE(map.Label1[100]->font().family(), QStringLiteral("Times New Roman"));
         QCOMPARE(map.Label1[100]->font().pointSizeF(), 8.25);
 

@@ -64,6 +64,8 @@ private slots:
         QCOMPARE(captions(window).at(3), QStringLiteral("  spaced out  ")); // spaces kept
         QCOMPARE(captions(window).at(4), QString());
         QCOMPARE(captions(window).at(5), QStringLiteral("Grüße à tous"));
+        // The player's text as it is, the ampersand shown, nothing underlined.
+        QCOMPARE(window.lblMacro[6]->accessibleName(), QStringLiteral("Salt & Pepper"));
         QCOMPARE(game.bytes(), SampleGame::originalBytes());
     }
 
