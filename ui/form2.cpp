@@ -6,6 +6,7 @@
 #include "ui/form1.h"
 #include "ui/form3.h"
 #include "ui/globals.h"
+#include "ui/overwritequestion.h"
 #include "ui/playertext.h"
 #include "ui/refusal.h"
 
@@ -33,12 +34,17 @@ void Form2::Form_Load()
 
 void Form2::fillBoxesFromFile()
 {
-    const PlayerFileReader file(CurrentPlayerFilePath());
-    const auto macros = file.ReadPlayerMacros(CurrentPlayer);
-    if (!macros)
-        return;
+    m_read = ReadMacrosFromFile(CurrentPlayer);
     for (std::size_t k = 0; k < txtmacro.size(); ++k)
-        txtmacro[k]->setText(ToQString((*macros)[k]));
+        txtmacro[k]->setText(ToQString(m_read[k]));
+}
+
+bool Form2::ConfirmMacrosUnchanged(const MacroTexts &texts)
+{
+    // Another program (the game, a second editor) may have written them
+    // since: what it wrote is not replaced unseen.
+    const MacroTexts onDisk = ReadMacrosFromFile(CurrentPlayer);
+    return ConfirmOverwrite(this, CurrentPlayer, ChangedSinceRead(m_read, onDisk, texts));
 }
 
 void Form2::txtmacro_Change(int index)
@@ -56,6 +62,8 @@ void Form2::cmdsave_Click()
         // A text the file cannot hold is refused before anything happens.
         for (const auto &text : texts)
             EncodePlayerText(std::u16string_view(text).substr(0, PlayerLayout::MacroMaxLength));
+        if (!ConfirmMacrosUnchanged(texts))
+            return;
         if (!mainWindow()->writeGuard().prepareWrite(this, Change::macros(CurrentPlayer)))
             return;
         PlayerFileWriter(CurrentPlayerFilePath()).WritePlayerMacros(CurrentPlayer, texts);

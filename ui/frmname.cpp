@@ -6,6 +6,7 @@
 #include "ui/form1.h"
 #include "ui/form3.h"
 #include "ui/globals.h"
+#include "ui/overwritequestion.h"
 #include "ui/playertext.h"
 #include "ui/refusal.h"
 
@@ -14,9 +15,11 @@ frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
     setupUi(this);
     connect(txtname, &ClassicTextBox::changed, this, &frmname::txtname_Change);
     connect(cmdsave, &QPushButton::clicked, this, Guarded([this] { cmdsave_Click(); }));
-    connect(cmdreset, &QPushButton::clicked, this, &frmname::cmdreset_Click);
+    connect(cmdreset, &QPushButton::clicked, this, Guarded([this] { cmdreset_Click(); }));
     connect(cmdcancel, &QPushButton::clicked, this, &frmname::cmdcancel_Click);
     connect(Command1, &QPushButton::clicked, this, &frmname::Command1_Click);
+    // What Submit finds changed on disk is measured against this reading.
+    m_read = ReadNameFromFile(SelectedSlotOrFirst(owner->List1));
     const QString name = owner->SelectedName();
     lblname->setCaption(name);
     txtname->setText(name);
@@ -34,6 +37,8 @@ void frmname::cmdsave_Click()
     try {
         // A name the file cannot hold is refused before anything happens.
         EncodePlayerText(std::u16string_view(name).substr(0, PlayerLayout::NameMaxLength));
+        if (!ConfirmNameUnchanged(name))
+            return;
         if (!mainWindow()->writeGuard().prepareWrite(this, Change::name(CurrentPlayer)))
             return;
         PlayerFileWriter(CurrentPlayerFilePath()).WritePlayerName(CurrentPlayer, name);
@@ -48,7 +53,17 @@ void frmname::cmdsave_Click()
 
 void frmname::cmdreset_Click()
 {
-    txtname->setText(mainWindow()->SelectedName());
+    // The name as the file holds it now, which may be newer than the list's.
+    m_read = ReadNameFromFile(SelectedSlotOrFirst(mainWindow()->List1));
+    txtname->setText(ToQString(m_read));
+}
+
+bool frmname::ConfirmNameUnchanged(const std::u16string &name)
+{
+    // Another program (the game, a second editor) may have written it since:
+    // what it wrote is not replaced unseen.
+    const std::u16string onDisk = ReadNameFromFile(CurrentPlayer);
+    return ConfirmOverwrite(this, CurrentPlayer, ChangedSinceRead(m_read, onDisk, name));
 }
 
 void frmname::Command1_Click()

@@ -11,6 +11,8 @@ bool AskYesNo(QWidget *parent, const QString &question, bool yesByDefault)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("KORVAX player editor"), question,
                     QMessageBox::Yes | QMessageBox::No, parent);
+    // Questions quote the player's texts, which are never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "playerfile/fieldchanges.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class QWidget;
+
+// The question before a Submit writes over fields that another program
+// changed on disk since the editor read them, naming each field, what it
+// holds now and what the Submit writes there.
+QString OverwriteQuestion(std::int16_t slot, const std::vector<OverwrittenField> &fields);
+
+// Asks that question, No the default (Return and Escape answer No). True
+// when no field was changed on disk or the user said Yes.
+bool ConfirmOverwrite(QWidget *parent, std::int16_t slot,
+                      const std::vector<OverwrittenField> &fields);
