@@ -8,7 +8,9 @@
 #include "ui/fonts.h"
 
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QListWidget>
+#include <QSaveFile>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -123,6 +125,61 @@ private slots:
         QCOMPARE(selections.count(), 5); // the Ctrl+click and the click
         list->setCurrentRow(2);
         QCOMPARE(selections.count(), 5);
+    }
+
+    void theWindowFollowsTheFile()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.show();
+        window.List1->setCurrentRow(2);
+        const auto writeAt = [&](int offset, const QByteArray &bytes) {
+            QFile file(game.playerFile());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(offset));
+            QCOMPARE(file.write(bytes), bytes.size());
+        };
+
+        // Another program writes a name and a macro of the selected player.
+        QElapsedTimer shown;
+        shown.start();
+        writeAt(NameAt(0), QByteArray("Otto\0", 5));
+        writeAt(MacroAt(2, 3), MacroField(u"Flank & hold"));
+        QTRY_COMPARE(captions(window).at(3), QStringLiteral("Flank & hold"));
+        QTRY_COMPARE(names(window).at(0), QStringLiteral("Otto"));
+        qInfo("shown %lld ms after the write", static_cast<long long>(shown.elapsed()));
+        QCOMPARE(window.List1->currentRow(), 2);
+        QCOMPARE(captions(window).at(0), QStringLiteral("Regroup at the gate"));
+
+        // Replaced by a rename, then written in place: the new file is watched.
+        QSaveFile replacement(game.playerFile());
+        QVERIFY(replacement.open(QIODevice::WriteOnly));
+        replacement.write(patched(NameAt(1), QByteArray("Renamed\0", 8), game.bytes()));
+        QVERIFY(replacement.commit());
+        QTRY_COMPARE(names(window).at(1), QStringLiteral("Renamed"));
+        writeAt(MacroAt(2, 9), MacroField(u"after the rename"));
+        QTRY_COMPARE(captions(window).at(9), QStringLiteral("after the rename"));
+
+        // Gone: the window keeps what it showed, dimmed, and says so; back:
+        // it shows the file again.
+        const QStringList listed = names(window);
+        const QStringList macros = captions(window);
+        QVERIFY(QFile::remove(game.playerFile()));
+        QTRY_VERIFY(!window.List1->isEnabled());
+        QCOMPARE(window.lblPlayerName->caption(), QStringLiteral("kvxplr.sav cannot be read"));
+        QVERIFY2(window.List1->toolTip().contains(game.playerFile()),
+                 qPrintable(window.List1->toolTip()));
+        QVERIFY(!window.lblMacro[0]->isEnabled() && !window.Command2->isEnabled());
+        QCOMPARE(names(window), listed);
+        QCOMPARE(captions(window), macros);
+        SampleSave::WriteTo(game.folder());
+        QTRY_VERIFY(window.List1->isEnabled());
+        QCOMPARE(window.lblPlayerName->caption(), QStringLiteral("Player Name"));
+        QVERIFY(window.lblMacro[0]->isEnabled() && window.Command2->isEnabled());
+        QCOMPARE(names(window).at(0), QStringLiteral("Maximilian Vogt"));
+        QCOMPARE(captions(window), expectedMacros(2));
+        QCOMPARE(window.List1->currentRow(), 2);
+        QCOMPARE(game.bytes(), SampleGame::originalBytes()); // nothing written meanwhile
     }
 
     void currentPlayerFollowsTheSelection()
