@@ -15,6 +15,8 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 class UrlRecorder : public QObject
 {
@@ -150,6 +152,14 @@ private slots:
         qInfo("shown %lld ms after the write", static_cast<long long>(shown.elapsed()));
         QCOMPARE(window.List1->currentRow(), 2);
         QCOMPARE(captions(window).at(0), QStringLiteral("Regroup at the gate"));
+
+        // Where no notification comes, the window looks again when it becomes
+        // active: here before the notification is delivered.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // a later modification time
+        writeAt(MacroAt(2, 5), MacroField(u"seen on activation"));
+        QEvent activated(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&window, &activated);
+        QCOMPARE(captions(window).at(5), QStringLiteral("seen on activation"));
 
         // Replaced by a rename, then written in place: the new file is watched.
         QSaveFile replacement(game.playerFile());
