@@ -457,13 +457,9 @@ private slots:
         QTest::newRow("other fields changed: no question")
             << 4 << "GG" << elsewhere << false << ""
             << "" << withGG(elsewhere) << "Slot 2 macro 7";
-        QTest::newRow("macros read again by Reset: no question") << 4 << "GG" << gg << true << ""
-                                                                 << "" << withGG(gg) << "gg all";
 
         QTest::newRow("name, Return: No")
             << -1 << "Zoë" << zed << false << "Return" << name << zed << "Zed";
-        QTest::newRow("name, Yes: written")
-            << -1 << "Zoë" << zed << false << "Yes" << name << withZoe(zed) << "Zoë";
         QTest::newRow("name read again by Reset: no question") << -1 << "Zoë" << zed << true << ""
                                                                << "" << withZoe(zed) << "Zoë";
     }

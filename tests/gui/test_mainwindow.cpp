@@ -8,7 +8,6 @@
 #include "ui/fonts.h"
 
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QSaveFile>
 #include <QSignalSpy>
@@ -143,13 +142,10 @@ private slots:
         };
 
         // Another program writes a name and a macro of the selected player.
-        QElapsedTimer shown;
-        shown.start();
         writeAt(NameAt(0), QByteArray("Otto\0", 5));
         writeAt(MacroAt(2, 3), MacroField(u"Flank & hold"));
         QTRY_COMPARE(captions(window).at(3), QStringLiteral("Flank & hold"));
         QTRY_COMPARE(names(window).at(0), QStringLiteral("Otto"));
-        qInfo("shown %lld ms after the write", static_cast<long long>(shown.elapsed()));
         QCOMPARE(window.List1->currentRow(), 2);
         QCOMPARE(captions(window).at(0), QStringLiteral("Regroup at the gate"));
 
