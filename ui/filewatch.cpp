@@ -16,10 +16,8 @@ FileWatch::FileWatch(QObject *parent) : QObject(parent)
 void FileWatch::watch(const QString &path)
 {
     m_path = path;
+    m_folder = QFileInfo(path).absolutePath();
     m_seen = stampOf(path);
-    const QString folder = QFileInfo(path).absolutePath();
-    if (QFileInfo(folder).isDir())
-        m_watcher.addPath(folder);
     watchFileAgain();
 }
 
@@ -27,6 +25,8 @@ void FileWatch::look()
 {
     if (m_path.isEmpty())
         return;
+    // A folder made again, or a notification missed: watched from now on.
+    watchFileAgain();
     const Stamp now = stampOf(m_path);
     if (now == m_seen)
         return;
@@ -53,8 +53,10 @@ void FileWatch::fileNotified()
 
 void FileWatch::watchFileAgain()
 {
-    // The system stops watching a file that is deleted or replaced; the
-    // file now at the path is another one.
+    // The system stops watching a file (or folder) that is deleted or
+    // replaced; the one now at the path is another.
+    if (!m_watcher.directories().contains(m_folder) && QFileInfo(m_folder).isDir())
+        m_watcher.addPath(m_folder);
     if (!m_watcher.files().contains(m_path) && QFileInfo::exists(m_path))
         m_watcher.addPath(m_path);
 }

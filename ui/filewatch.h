@@ -44,5 +44,6 @@ private:
 
     QFileSystemWatcher m_watcher;
     QString m_path;
+    QString m_folder;
     Stamp m_seen;
 };
