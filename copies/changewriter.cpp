@@ -161,8 +161,14 @@ bool ChangeWriter::gameMayWrite(Questions &questions) const
                          false);
 }
 
-bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text,
-                              Questions &questions) const
+bool ChangeWriter::mayOverwrite(std::int16_t slot, const std::vector<OverwrittenField> &changed,
+                                Questions &questions)
+{
+    return changed.empty() || questions.ask(OverwriteQuestion(slot, changed), false);
+}
+
+bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text, Questions &questions,
+                              const std::optional<std::u16string> &read) const
 {
     const auto write = [slot, text](PlayerFileWriter &writer) {
         writer.WritePlayerName(slot, text);
@@ -173,11 +179,19 @@ bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text,
         write(writer);
         return true;
     }
-    return submit(Change::name(slot), {NameAt(slot), NameFieldBytes(text)}, questions, write);
+    // A name the file cannot hold is refused here, before any question.
+    const WrittenRange range{NameAt(slot), NameFieldBytes(text)};
+    if (read) {
+        const auto onDisk = PlayerFileReader(playerFile()).ReadPlayerName(slot);
+        if (!mayOverwrite(slot, ChangedSinceRead(*read, onDisk.value_or(u""), std::u16string(text)),
+                          questions))
+            return false;
+    }
+    return submit(Change::name(slot), range, questions, write);
 }
 
-bool ChangeWriter::submitMacros(std::int16_t slot, const MacroTexts &texts,
-                                Questions &questions) const
+bool ChangeWriter::submitMacros(std::int16_t slot, const MacroTexts &texts, Questions &questions,
+                                const std::optional<MacroTexts> &read) const
 {
     const auto write = [slot, &texts](PlayerFileWriter &writer) {
         writer.WritePlayerMacros(slot, texts);
@@ -187,8 +201,14 @@ bool ChangeWriter::submitMacros(std::int16_t slot, const MacroTexts &texts,
         write(writer);
         return true;
     }
-    return submit(Change::macros(slot), {MacroAt(slot, 0), MacroFieldBytes(texts)}, questions,
-                  write);
+    const WrittenRange range{MacroAt(slot, 0), MacroFieldBytes(texts)};
+    if (read) {
+        const auto onDisk = PlayerFileReader(playerFile()).ReadPlayerMacros(slot);
+        if (!mayOverwrite(slot, ChangedSinceRead(*read, onDisk.value_or(MacroTexts{}), texts),
+                          questions))
+            return false;
+    }
+    return submit(Change::macros(slot), range, questions, write);
 }
 
 bool ChangeWriter::submit(const Change &change, const WrittenRange &range, Questions &questions,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "copies/backupstore.h"
+#include "copies/overwritequestion.h"
 #include "copies/questions.h"
 #include "copies/steprecord.h"
 #include "playerfile/playerfile.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,8 +41,13 @@ public:
 
     BackupStore store() const;
 
-    bool submitName(std::int16_t slot, std::u16string_view text, Questions &questions) const;
-    bool submitMacros(std::int16_t slot, const MacroTexts &texts, Questions &questions) const;
+    // `read` is what the editor read from the file when it opened: a field
+    // that another program (the game, a second editor) has written since is
+    // not replaced before the user is asked, No the default.
+    bool submitName(std::int16_t slot, std::u16string_view text, Questions &questions,
+                    const std::optional<std::u16string> &read = std::nullopt) const;
+    bool submitMacros(std::int16_t slot, const MacroTexts &texts, Questions &questions,
+                      const std::optional<MacroTexts> &read = std::nullopt) const;
 
     // Takes back the newest step not yet taken back: its fields, or the
     // whole file for a whole-file restore, from the copy made before it.
@@ -54,6 +61,8 @@ public:
 private:
     std::filesystem::path playerFile() const;
     bool gameMayWrite(Questions &questions) const;
+    static bool mayOverwrite(std::int16_t slot, const std::vector<OverwrittenField> &changed,
+                             Questions &questions);
     bool submit(const Change &change, const WrittenRange &range, Questions &questions,
                 const std::function<void(PlayerFileWriter &)> &write) const;
     bool putBack(const Change &change, StepRecord record, const QString &question,

@@ -5,6 +5,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+const QColor DimmedColor(128, 128, 128);
+
+} // namespace
+
 ClassicLabel::ClassicLabel(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
@@ -20,7 +26,14 @@ void ClassicLabel::setCaption(const QString &caption)
     if (caption == m_caption)
         return;
     m_caption = caption;
-    setAccessibleName(shownText(caption));
+    setAccessibleName(m_literal ? caption : shownText(caption));
+    update();
+}
+
+void ClassicLabel::setLiteral(bool literal)
+{
+    m_literal = literal;
+    setAccessibleName(m_literal ? m_caption : shownText(m_caption));
     update();
 }
 
@@ -59,12 +72,13 @@ void ClassicLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_backColor);
-    painter.setPen(m_foreColor);
+    // A disabled label shows its text dimmed, as the classic one does.
+    painter.setPen(isEnabled() ? m_foreColor : DimmedColor);
     painter.setFont(font());
     // Long captions wrap at word boundaries like the classic label's; what
     // does not fit the fixed size is cut off.
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
-                     m_caption);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    painter.drawText(rect(), m_literal ? flags : flags | Qt::TextShowMnemonic, m_caption);
 }
 
 void ClassicLabel::mousePressEvent(QMouseEvent *event)

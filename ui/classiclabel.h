@@ -9,8 +9,9 @@ class QCursor;
 
 // The classic Windows label: a fixed-size, opaque, frameless caption in its
 // own colours. An ampersand in the caption marks an access key: it is not
-// shown and the next character is underlined; "&&" shows one "&". The label
-// never takes the keyboard focus. It reports a left click like a button does
+// shown and the next character is underlined; "&&" shows one "&". A label
+// that shows the player's text or a character shows it literally instead.
+// The label never takes the keyboard focus. It reports a left click like a button does
 // (press and release inside it), and a double click counts as one click.
 class ClassicLabel : public QWidget
 {
@@ -26,6 +27,11 @@ public:
     void setForeColor(const QColor &color);
 
     QColor backColor() const { return m_backColor; }
+
+    // Shows the caption as it is, an ampersand as an ampersand: for text the
+    // program does not write itself (a name, a macro, a character).
+    bool isLiteral() const { return m_literal; }
+    void setLiteral(bool literal);
 
     // The mouse pointer shown over the label instead of the system's.
     void setPointer(const QCursor &pointer);
@@ -46,5 +52,6 @@ private:
     QString m_caption;
     QColor m_foreColor{192, 192, 192};
     QColor m_backColor{0, 0, 0};
+    bool m_literal = false;
     bool m_pressed = false;
 };

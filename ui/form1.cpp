@@ -13,9 +13,14 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QMenu>
 #include <QShortcut>
 #include <QSignalBlocker>
+
+#include <array>
+#include <initializer_list>
+#include <optional>
 
 namespace {
 
@@ -27,9 +32,10 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     setupUi(this);
     connect(List1, &ClassicListBox::entrySelected, this, Guarded([this] { List1_Click(); }));
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, Guarded([this] { Command1_Click(); }));
     connect(Command2, &QPushButton::clicked, this, Guarded([this] { Command2_Click(); }));
     connect(Label2, &ClassicLabel::clicked, this, &Form1::Label2_Click);
+    connect(&m_fileWatch, &FileWatch::changed, this, &Form1::FollowFile);
 
     auto *undo = new QShortcut(UndoKey, this);
     connect(undo, &QShortcut::activated, this, Guarded([this] { UndoLastChange(); }));
@@ -57,6 +63,7 @@ bool Form1::Form_Load(SystemServices &services, const std::filesystem::path &set
     // Runs the selection handling at once, so the first player's macros are
     // in place before the window shows.
     Application::runNested([this] { List1->setCurrentRow(0); });
+    m_fileWatch.watch(QFile::decodeName(QByteArray::fromStdString(CurrentPlayerFilePath())));
     return true;
 }
 
@@ -89,12 +96,15 @@ void Form1::ShowMacrosFromFile(std::int16_t slot)
 
 void Form1::Command1_Click()
 {
+    // The editor opens on what the file holds, not on an older list.
+    FollowFile();
     frmname editor(this);
     editor.exec();
 }
 
 void Form1::Command2_Click()
 {
+    FollowFile();
     // The editor takes the selected player as it loads.
     Form2 editor(this);
     editor.exec();
@@ -103,6 +113,69 @@ void Form1::Command2_Click()
 void Form1::Label2_Click()
 {
     PlatformServices().openWebAddress(MakersWebAddress);
+}
+
+bool Form1::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        m_fileWatch.look(); // for where no notification comes
+    else if (event->type() == QEvent::WindowUnblocked && m_followPending)
+        FollowFile();
+    return QWidget::event(event);
+}
+
+void Form1::FollowFile()
+{
+    // An open editor or question is not changed under the user; this window
+    // catches up when it is unblocked.
+    if (QApplication::activeModalWidget()) {
+        m_followPending = true;
+        return;
+    }
+    m_followPending = false;
+    std::array<QString, PlayerLayout::SlotCount> names;
+    std::optional<MacroTexts> macros;
+    try {
+        const PlayerFileReader file(CurrentPlayerFilePath());
+        for (std::int16_t slot = 0; slot < PlayerLayout::SlotCount; ++slot)
+            names[static_cast<std::size_t>(slot)] =
+                ToQString(file.ReadPlayerName(slot).value_or(std::u16string()));
+        macros = file.ReadPlayerMacros(static_cast<std::int16_t>(List1->currentRow()));
+    } catch (const FileError &error) {
+        // Not the user's request: the window says so and waits for the file.
+        ShowFileReadable(false, QString::fromLocal8Bit(error.what()));
+        return;
+    }
+    ShowFileReadable(true);
+    // Only what differs is set, so the editor's own writes change nothing
+    // on screen, and the selection stays.
+    for (int row = 0; row < List1->count() && row < PlayerLayout::SlotCount; ++row) {
+        QListWidgetItem *item = List1->item(row);
+        const QString &name = names[static_cast<std::size_t>(row)];
+        if (item->text() != name)
+            item->setText(name);
+    }
+    if (macros) {
+        for (std::size_t i = 0; i < lblMacro.size(); ++i)
+            lblMacro[i]->setCaption(ToQString((*macros)[i]));
+    }
+}
+
+void Form1::ShowFileReadable(bool readable, const QString &why)
+{
+    if (List1->isEnabled() == readable)
+        return;
+    // Unreadable, the list and the macros keep what they showed, dimmed.
+    for (QWidget *control : std::initializer_list<QWidget *>{List1, Command1, Command2})
+        control->setEnabled(readable);
+    for (ClassicLabel *label : lblMacro)
+        label->setEnabled(readable);
+    lblPlayerName->setCaption(readable ? QStringLiteral("Player Name")
+                                       : QStringLiteral("kvxplr.sav cannot be read"));
+    const QString detail =
+        readable ? QString() : why + QStringLiteral(". The list shows it again when it is back.");
+    lblPlayerName->setToolTip(detail);
+    List1->setToolTip(detail);
 }
 
 void Form1::contextMenuEvent(QContextMenuEvent *event)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "copies/changewriter.h"
+#include "ui/filewatch.h"
 #include "ui/globals.h"
 #include "ui/ui_form1.h"
 
@@ -14,7 +15,8 @@
 class SystemServices;
 
 // The main window: lists the four players and shows the selected player's
-// ten macros; opens the name and macros editors.
+// ten macros; opens the name and macros editors. It follows the player file:
+// what another program writes there shows without a click.
 class Form1 : public QWidget, public Ui::Form1
 {
     Q_OBJECT
@@ -51,6 +53,7 @@ public:
     void ShowMacrosFromFile(std::int16_t slot);
 
 protected:
+    bool event(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
@@ -61,6 +64,12 @@ private:
     void UndoLastChange();
     void ShowRestoreWindow();
     void ShowContextMenu(const QPoint &globalPosition);
+    void FollowFile();
+    // Dims the list and the macros and says why while the file cannot be read.
+    void ShowFileReadable(bool readable, const QString &why = QString());
 
     CopyOptions m_copyOptions;
+    FileWatch m_fileWatch;
+    // A change of the file waits while a modal window is up.
+    bool m_followPending = false;
 };

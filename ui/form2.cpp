@@ -34,12 +34,9 @@ void Form2::Form_Load()
 
 void Form2::fillBoxesFromFile()
 {
-    const PlayerFileReader file(CurrentPlayerFilePath());
-    const auto macros = file.ReadPlayerMacros(CurrentPlayer);
-    if (!macros)
-        return;
+    m_read = ReadMacrosFromFile(CurrentPlayer);
     for (std::size_t k = 0; k < txtmacro.size(); ++k)
-        txtmacro[k]->setText(ToQString((*macros)[k]));
+        txtmacro[k]->setText(ToQString(m_read[k]));
 }
 
 void Form2::txtmacro_Change(int index)
@@ -56,7 +53,7 @@ void Form2::cmdsave_Click()
     try {
         // A text the file cannot hold is refused before anything happens.
         QuestionBox questions(this);
-        if (!mainWindow()->changes().submitMacros(CurrentPlayer, texts, questions))
+        if (!mainWindow()->changes().submitMacros(CurrentPlayer, texts, questions, m_read))
             return;
     } catch (const UnencodableCharacterError &error) {
         // Nothing was written; the user can correct the text.

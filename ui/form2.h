@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "playerfile/playerfile.h"
 #include "ui/playereditor.h"
 #include "ui/ui_form2.h"
 
@@ -21,4 +22,7 @@ private:
     void cmdsave_Click();
     void cmdreset_Click();
     void Command1_Click();
+
+    // The macros as the file held them when the window last read them.
+    MacroTexts m_read;
 };

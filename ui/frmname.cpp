@@ -15,9 +15,11 @@ frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
     setupUi(this);
     connect(txtname, &ClassicTextBox::changed, this, &frmname::txtname_Change);
     connect(cmdsave, &QPushButton::clicked, this, Guarded([this] { cmdsave_Click(); }));
-    connect(cmdreset, &QPushButton::clicked, this, &frmname::cmdreset_Click);
+    connect(cmdreset, &QPushButton::clicked, this, Guarded([this] { cmdreset_Click(); }));
     connect(cmdcancel, &QPushButton::clicked, this, &frmname::cmdcancel_Click);
     connect(Command1, &QPushButton::clicked, this, &frmname::Command1_Click);
+    // What Submit finds changed on disk is measured against this reading.
+    m_read = ReadNameFromFile(SelectedSlotOrFirst(owner->List1));
     const QString name = owner->SelectedName();
     lblname->setCaption(name);
     txtname->setText(name);
@@ -35,7 +37,7 @@ void frmname::cmdsave_Click()
     try {
         // A name the file cannot hold is refused before anything happens.
         QuestionBox questions(this);
-        if (!mainWindow()->changes().submitName(CurrentPlayer, name, questions))
+        if (!mainWindow()->changes().submitName(CurrentPlayer, name, questions, m_read))
             return;
     } catch (const UnencodableCharacterError &error) {
         // Nothing was written; the user can correct the name.
@@ -48,7 +50,9 @@ void frmname::cmdsave_Click()
 
 void frmname::cmdreset_Click()
 {
-    txtname->setText(mainWindow()->SelectedName());
+    // The name as the file holds it now, which may be newer than the list's.
+    m_read = ReadNameFromFile(SelectedSlotOrFirst(mainWindow()->List1));
+    txtname->setText(ToQString(m_read));
 }
 
 void frmname::Command1_Click()

@@ -4,6 +4,8 @@
 #include "ui/playereditor.h"
 #include "ui/ui_frmname.h"
 
+#include <string>
+
 // The name editor: changes the name of the player selected in the main
 // window and writes it into the player file.
 class frmname : public PlayerEditor, public Ui::frmname
@@ -18,4 +20,7 @@ private:
     void cmdsave_Click();
     void cmdreset_Click();
     void Command1_Click();
+
+    // The name as the file held it when the window last read it.
+    std::u16string m_read;
 };

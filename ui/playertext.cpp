@@ -19,6 +19,18 @@ void AppendPlayerNames(QListWidget *list)
         list->addItem(ToQString(file.ReadPlayerName(slot).value_or(std::u16string())));
 }
 
+std::u16string ReadNameFromFile(std::int16_t slot)
+{
+    return PlayerFileReader(CurrentPlayerFilePath())
+        .ReadPlayerName(slot)
+        .value_or(std::u16string());
+}
+
+MacroTexts ReadMacrosFromFile(std::int16_t slot)
+{
+    return PlayerFileReader(CurrentPlayerFilePath()).ReadPlayerMacros(slot).value_or(MacroTexts());
+}
+
 QString SelectedText(const QListWidget *list)
 {
     const QListWidgetItem *item = list->currentItem();

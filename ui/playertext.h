@@ -4,6 +4,8 @@
 // Small pieces the windows share: the player list, player texts and the
 // length rule of the text boxes.
 
+#include "playerfile/playerfile.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -18,6 +20,11 @@ std::string CurrentPlayerFilePath();
 // Appends the names of slots 0..3, read with one opening of the player
 // file, so that entry i holds slot i.
 void AppendPlayerNames(QListWidget *list);
+
+// The name and the ten macros of `slot` as the file holds them now, each
+// read with an opening of its own.
+std::u16string ReadNameFromFile(std::int16_t slot);
+MacroTexts ReadMacrosFromFile(std::int16_t slot);
 
 // The selected entry's text, or the empty text when nothing is selected.
 QString SelectedText(const QListWidget *list);

@@ -17,6 +17,8 @@ bool AskYesNo(QWidget *parent, const QString &question, bool yesByDefault)
 {
     QMessageBox box(QMessageBox::Question, Title(), question, QMessageBox::Yes | QMessageBox::No,
                     parent);
+    // Questions quote the player's texts, which are never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -30,5 +32,6 @@ bool QuestionBox::ask(const QString &question, bool yesByDefault)
 void QuestionBox::tell(const QString &message)
 {
     QMessageBox box(QMessageBox::Warning, Title(), message, QMessageBox::Ok, m_parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }

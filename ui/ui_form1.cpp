@@ -58,9 +58,12 @@ void Ui::Form1::setupUi(QWidget *window)
                                         QStringLiteral("%1:").arg(row), times9);
     }
     for (int i = 9; i >= 0; --i) {
-        lblMacro[static_cast<std::size_t>(i)] =
+        ClassicLabel *macro =
             AddLabel(window, ArrayMemberName("lblMacro", i),
                      TwipsRect(600, MacroRowTop(i + 1), 6375, 255), QString(), times9);
+        // The player's own text: "Salt & Pepper" shows its ampersand.
+        macro->setLiteral(true);
+        lblMacro[static_cast<std::size_t>(i)] = macro;
     }
     lblPlayerName =
         AddLabel(window, QStringLiteral("lblPlayerName"), TwipsRect(240, 240, 2775, 255),

@@ -40,6 +40,8 @@ void Ui::Form2::setupUi(QWidget *window)
     lblname =
         AddLabel(window, QStringLiteral("lblname"), TwipsRect(160, 240, 2175, 255),
                  QStringLiteral("Label1"), ClassicFont(QStringLiteral("Times New Roman"), 9.75));
+    // The player's name, shown as it is: "Black&Gold" keeps its ampersand.
+    lblname->setLiteral(true);
 
     // The focus starts in the middle box, goes through the buttons, then up
     // the column and down from box 5.

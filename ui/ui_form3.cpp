@@ -47,6 +47,8 @@ void Ui::Form3::setupUi(QWidget *window)
         ClassicLabel *label = AddLabel(window, ArrayMemberName("Label1", code), CharacterCell(code),
                                        QString(), defaultFont);
         label->setPointer(pointer);
+        // Each shows its character, the ampersand of code 38 included.
+        label->setLiteral(true);
         Label1[static_cast<std::size_t>(code)] = label;
     }
 

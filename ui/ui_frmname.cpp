@@ -28,6 +28,8 @@ void Ui::frmname::setupUi(QWidget *window)
     lblname =
         AddLabel(window, QStringLiteral("lblname"), TwipsRect(165, 240, 2655, 255),
                  QStringLiteral("Label1"), ClassicFont(QStringLiteral("Times New Roman"), 9.75));
+    // The player's name, shown as it is: "Black&Gold" keeps its ampersand.
+    lblname->setLiteral(true);
 
     SetTabOrder(window, {txtname, cmdsave, cmdcancel, cmdreset, Command1});
 }

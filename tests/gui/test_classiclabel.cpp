@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The classic label: access-key ampersands as shown on screen and as read by
-// assistive tools, its colours, and its click rule for real mouse input.
+// assistive tools, the literal captions of player text, its colours (dimmed
+// when disabled), and its click rule for real mouse input.
 #include "ui/classiclabel.h"
 #include "ui/fonts.h"
 
@@ -41,6 +42,15 @@ QRect Difference(const QImage &a, const QImage &b)
             if (a.pixel(x, y) != b.pixel(x, y))
                 box |= QRect(x, y, 1, 1);
     return box;
+}
+
+bool HasColour(const QImage &image, const QColor &colour)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
 }
 
 } // namespace
@@ -160,18 +170,34 @@ private slots:
         QCOMPARE(ClassicLabel::shownText(caption), shown);
     }
 
+    void literalCaptionShowsEveryAmpersand()
+    {
+        m_label->setCaption(QStringLiteral("Salt & Pepper"));
+        m_label->setLiteral(true);
+        QCOMPARE(m_label->accessibleName(), QStringLiteral("Salt & Pepper"));
+        for (const QString &text :
+             {QStringLiteral("A&B"), QStringLiteral("&&"), QStringLiteral("&")}) {
+            QCOMPARE(Render(*m_label, text), RenderLiterally(*m_label, text));
+            QCOMPARE(m_label->accessibleName(), text);
+        }
+        m_label->setLiteral(false);
+        QCOMPARE(m_label->accessibleName(), QString());
+    }
+
     void coloursAndFixedSize()
     {
         // Letters big enough to have pixels fully inside their strokes.
         m_label->setFont(ClassicFont(QStringLiteral("MS Sans Serif"), 24));
         m_label->setForeColor(QColor(48, 106, 241));
         const QImage blue = Render(*m_label, QStringLiteral("IIII"));
-        bool sawBlue = false;
-        for (int y = 0; y < blue.height(); ++y)
-            for (int x = 0; x < blue.width(); ++x)
-                sawBlue = sawBlue || blue.pixelColor(x, y) == QColor(48, 106, 241);
-        QVERIFY(sawBlue);
+        QVERIFY(HasColour(blue, QColor(48, 106, 241)));
         QCOMPARE(blue.pixelColor(blue.width() - 1, blue.height() - 1), Black);
+
+        // Disabled, the text is dimmed.
+        m_label->setEnabled(false);
+        const QImage dimmed = Render(*m_label, QStringLiteral("IIII"));
+        QVERIFY(!HasColour(dimmed, QColor(48, 106, 241)));
+        QVERIFY(HasColour(dimmed, QColor(128, 128, 128)));
 
         // A caption wider than the label is cut, never resizes it.
         m_label->setCaption(QString(200, QLatin1Char('W')));

@@ -205,12 +205,16 @@ private slots:
         QCOMPARE(game.bytes(), patched(NameAt(2), QByteArray("Twenty characte\0\0", 17), bytes));
     }
 
-    void anAmpersandNameIsShownAsAnAccessKeyButStoredWhole()
+    void anAmpersandNameIsShownAndStoredWhole()
     {
         OpenGame g(1);
+        QVERIFY(RunModal(g.window.Command2, [&](QDialog *d) {
+            QCOMPARE(qobject_cast<Form2 *>(d)->lblname->accessibleName(),
+                     QStringLiteral("Black&Gold"));
+        }));
         QVERIFY(RunModal(g.window.Command1, [&](QDialog *d) {
             auto *editor = qobject_cast<frmname *>(d);
-            QCOMPARE(editor->lblname->accessibleName(), QStringLiteral("BlackGold"));
+            QCOMPARE(editor->lblname->accessibleName(), QStringLiteral("Black&Gold"));
             QCOMPARE(editor->txtname->text(), QStringLiteral("Black&Gold"));
             QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
         }));
@@ -400,6 +404,125 @@ private slots:
         QCOMPARE(captions(g.window), before);
     }
 
+    // --- a field written by another program while an editor is open -------
+
+    // The editor is open on player 3 (slot 2); another program leaves the
+    // file as `other`; the user types into one box (-1: the name), after a
+    // Reset or not, and submits.
+    void changedOnDisk_data()
+    {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("other");
+        QTest::addColumn<bool>("reset");
+        QTest::addColumn<QString>("answer");   // "Return", "Escape" or "Yes"
+        QTest::addColumn<QString>("question"); // empty: none may come
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QString>("shown"); // the main window's macro 8 or name 3 afterwards
+
+        const QByteArray gg = patched(MacroAt(2, 7), MacroField(u"gg all"));
+        const QByteArray zed = patched(NameAt(2), QByteArray("Zed\0\0", 5));
+        const auto withGG = [](const QByteArray &file = SampleGame::originalBytes()) {
+            return patched(MacroAt(2, 4), MacroField(u"GG"), file);
+        };
+        const auto withZoe = [](const QByteArray &file) {
+            return patched(NameAt(2), Cp(u"Zo\u00EB") + QByteArray(2, '\0'), file);
+        };
+        const QString macro8 = QStringLiteral(
+            "Macro 8 of player 3 was changed on disk since this window opened: it now holds \"gg "
+            "all\". Submit replaces it with \"Slot 2 macro 7\". Write anyway?");
+        const QString name = QStringLiteral(
+            "The name of player 3 was changed on disk since this window opened: it now holds "
+            "\"Zed\". Submit replaces it with \"Zoë\". Write anyway?");
+
+        QTest::newRow("macro 8, Return: No")
+            << 4 << "GG" << gg << false << "Return" << macro8 << gg << "gg all";
+        QTest::newRow("macro 8, Escape: No")
+            << 4 << "GG" << gg << false << "Escape" << macro8 << gg << "gg all";
+        QTest::newRow("macro 8, Yes: written")
+            << 4 << "GG" << gg << false << "Yes" << macro8 << withGG() << "Slot 2 macro 7";
+        const QByteArray two = patched(MacroAt(2, 1), QByteArray(40, '\0'), gg);
+        QTest::newRow("two macros, one question")
+            << 4 << "GG" << two << false << "Return"
+            << "Macros of player 3 were changed on disk since this window opened:\n"
+               "Macro 2 now holds an empty text; Submit replaces it with \"Slot 2 macro 1\".\n"
+               "Macro 8 now holds \"gg all\"; Submit replaces it with \"Slot 2 macro 7\".\n"
+               "Write anyway?"
+            << two << "gg all";
+        QTest::newRow("changed to what Submit writes: no question")
+            << 4 << "GG" << withGG() << false << ""
+            << "" << withGG() << "Slot 2 macro 7";
+        QByteArray elsewhere = patched(MacroAt(1, 7), MacroField(u"elsewhere"));
+        elsewhere[5] = 'g'; // and the game's own data
+        QTest::newRow("other fields changed: no question")
+            << 4 << "GG" << elsewhere << false << ""
+            << "" << withGG(elsewhere) << "Slot 2 macro 7";
+
+        QTest::newRow("name, Return: No")
+            << -1 << "Zoë" << zed << false << "Return" << name << zed << "Zed";
+        QTest::newRow("name read again by Reset: no question") << -1 << "Zoë" << zed << true << ""
+                                                               << "" << withZoe(zed) << "Zoë";
+    }
+
+    void changedOnDisk()
+    {
+        QFETCH(int, box);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, other);
+        QFETCH(bool, reset);
+        QFETCH(QString, answer);
+        QFETCH(QString, question);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, shown);
+        OpenGame g(2);
+        g.game.isolate(g.window);
+        const bool name = box < 0;
+        QVERIFY(RunModal(name ? g.window.Command1 : g.window.Command2, [&](QDialog *d) {
+            QLineEdit *edited = nullptr;
+            QAbstractButton *submit = nullptr;
+            QAbstractButton *resetButton = nullptr;
+            if (auto *names = qobject_cast<frmname *>(d)) {
+                edited = names->txtname;
+                submit = names->cmdsave;
+                resetButton = names->cmdreset;
+            } else {
+                auto *macros = qobject_cast<Form2 *>(d);
+                edited = macros->txtmacro[static_cast<std::size_t>(box)];
+                submit = macros->cmdsave;
+                resetButton = macros->cmdreset;
+            }
+            QFile file(g.game.playerFile());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QCOMPARE(file.write(other), other.size());
+            file.close();
+            if (reset) {
+                QTest::mouseClick(resetButton, Qt::LeftButton);
+                if (name)
+                    QCOMPARE(edited->text(), QStringLiteral("Zed"));
+            }
+            edited->setText(typed);
+            const auto asked = AnswerNextQuestion(answer == QLatin1String("Yes")
+                                                      ? ClickButton(QMessageBox::Yes)
+                                                      : PressKey(answer == QLatin1String("Escape")
+                                                                     ? Qt::Key_Escape
+                                                                     : Qt::Key_Return));
+            QTest::mouseClick(submit, Qt::LeftButton);
+            QCOMPARE(asked->text, question);
+            QCOMPARE(asked->asked, !question.isEmpty());
+            QVERIFY(!asked->yesByDefault);
+            // No leaves the editor open with the user's text.
+            QCOMPARE(d->isVisible(),
+                     answer == QLatin1String("Return") || answer == QLatin1String("Escape"));
+            QCOMPARE(edited->text(), typed);
+        }));
+        QCOMPARE(g.game.bytes(), written);
+        // Once the editor has closed, the main window shows the file.
+        if (name)
+            QTRY_COMPARE(g.window.List1->item(2)->text(), shown);
+        else
+            QTRY_COMPARE(g.window.lblMacro[7]->caption(), shown);
+    }
+
     // --- character map -----------------------------------------------------
 
     void theMapComposesANameFromTheNameEditor()
@@ -457,7 +580,7 @@ private slots:
         QCOMPARE(map.Label1[65]->caption(), QStringLiteral("A"));
         QCOMPARE(map.Label1[128]->caption(), QStringLiteral("€"));
         QCOMPARE(map.Label1[255]->caption(), QStringLiteral("ÿ"));
-        QCOMPARE(map.Label1[38]->accessibleName(), QString()); // the ampersand shows nothing
+        QCOMPARE(map.Label1[38]->accessibleName(), QStringLiteral("&")); // shown as it is
         QCOMPARE(map.Label1[100]->font().family(), QStringLiteral("Times New Roman"));
         QCOMPARE(map.Label1[100]->font().pointSizeF(), 8.25);
 

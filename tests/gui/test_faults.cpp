@@ -478,8 +478,16 @@ private slots:
                 remove();
                 window.List1->setCurrentRow(1);
             }
-            expectOneFailure(game.playerFile(), reason(Failure::NoFolder));
-            QVERIFY(!QFileInfo::exists(folder));
+            // Windows may keep a folder that a program watches (the main
+            // window watches the game folder) until the program lets go of
+            // it; Wine does. Then only the file is gone so far.
+            const bool folderGone = !QFileInfo::exists(folder);
+#ifndef _WIN32
+            QVERIFY(folderGone);
+#endif
+            expectOneFailure(game.playerFile(),
+                             reason(folderGone ? Failure::NoFolder : Failure::NoFile));
+            QVERIFY(!QFileInfo::exists(game.playerFile()));
         }
     }
 

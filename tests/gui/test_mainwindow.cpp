@@ -9,10 +9,13 @@
 
 #include <QDesktopServices>
 #include <QListWidget>
+#include <QSaveFile>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 class UrlRecorder : public QObject
 {
@@ -64,6 +67,8 @@ private slots:
         QCOMPARE(captions(window).at(3), QStringLiteral("  spaced out  ")); // spaces kept
         QCOMPARE(captions(window).at(4), QString());
         QCOMPARE(captions(window).at(5), QStringLiteral("Grüße à tous"));
+        // The player's text as it is, the ampersand shown, nothing underlined.
+        QCOMPARE(window.lblMacro[6]->accessibleName(), QStringLiteral("Salt & Pepper"));
         QCOMPARE(game.bytes(), SampleGame::originalBytes());
     }
 
@@ -121,6 +126,66 @@ private slots:
         QCOMPARE(selections.count(), 5); // the Ctrl+click and the click
         list->setCurrentRow(2);
         QCOMPARE(selections.count(), 5);
+    }
+
+    void theWindowFollowsTheFile()
+    {
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.show();
+        window.List1->setCurrentRow(2);
+        const auto writeAt = [&](int offset, const QByteArray &bytes) {
+            QFile file(game.playerFile());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(offset));
+            QCOMPARE(file.write(bytes), bytes.size());
+        };
+
+        // Another program writes a name and a macro of the selected player.
+        writeAt(NameAt(0), QByteArray("Otto\0", 5));
+        writeAt(MacroAt(2, 3), MacroField(u"Flank & hold"));
+        QTRY_COMPARE(captions(window).at(3), QStringLiteral("Flank & hold"));
+        QTRY_COMPARE(names(window).at(0), QStringLiteral("Otto"));
+        QCOMPARE(window.List1->currentRow(), 2);
+        QCOMPARE(captions(window).at(0), QStringLiteral("Regroup at the gate"));
+
+        // Where no notification comes, the window looks again when it becomes
+        // active: here before the notification is delivered.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // a later modification time
+        writeAt(MacroAt(2, 5), MacroField(u"seen on activation"));
+        QEvent activated(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&window, &activated);
+        QCOMPARE(captions(window).at(5), QStringLiteral("seen on activation"));
+
+        // Replaced by a rename, then written in place: the new file is watched.
+        QSaveFile replacement(game.playerFile());
+        QVERIFY(replacement.open(QIODevice::WriteOnly));
+        replacement.write(patched(NameAt(1), QByteArray("Renamed\0", 8), game.bytes()));
+        QVERIFY(replacement.commit());
+        QTRY_COMPARE(names(window).at(1), QStringLiteral("Renamed"));
+        writeAt(MacroAt(2, 9), MacroField(u"after the rename"));
+        QTRY_COMPARE(captions(window).at(9), QStringLiteral("after the rename"));
+
+        // Gone: the window keeps what it showed, dimmed, and says so; back:
+        // it shows the file again.
+        const QStringList listed = names(window);
+        const QStringList macros = captions(window);
+        QVERIFY(QFile::remove(game.playerFile()));
+        QTRY_VERIFY(!window.List1->isEnabled());
+        QCOMPARE(window.lblPlayerName->caption(), QStringLiteral("kvxplr.sav cannot be read"));
+        QVERIFY2(window.List1->toolTip().contains(game.playerFile()),
+                 qPrintable(window.List1->toolTip()));
+        QVERIFY(!window.lblMacro[0]->isEnabled() && !window.Command2->isEnabled());
+        QCOMPARE(names(window), listed);
+        QCOMPARE(captions(window), macros);
+        SampleSave::WriteTo(game.folder());
+        QTRY_VERIFY(window.List1->isEnabled());
+        QCOMPARE(window.lblPlayerName->caption(), QStringLiteral("Player Name"));
+        QVERIFY(window.lblMacro[0]->isEnabled() && window.Command2->isEnabled());
+        QCOMPARE(names(window).at(0), QStringLiteral("Maximilian Vogt"));
+        QCOMPARE(captions(window), expectedMacros(2));
+        QCOMPARE(window.List1->currentRow(), 2);
+        QCOMPARE(game.bytes(), SampleGame::originalBytes()); // nothing written meanwhile
     }
 
     void currentPlayerFollowsTheSelection()

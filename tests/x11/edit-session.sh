@@ -3,7 +3,8 @@
 # A user's whole edit, driven by real mouse and keyboard input on a private
 # X server: select player 2, rename it, edit two of its macros, then check
 # that the player file holds exactly the expected bytes and nothing else
-# changed.
+# changed. Then another program writes macro 8 of player 2 while the macros
+# editor is open: Submit asks, and No leaves the file as that program left it.
 #
 # usage: edit-session.sh EDITOR MAKE_SAMPLE_SAVE [ARTIFACT_DIR]
 set -euo pipefail
@@ -45,11 +46,8 @@ click_control "$editor_window" 3360 5400 1335 375       # cmdsave
 wait_for_window_gone "Macros Editor"
 
 # Both Submits have written and closed their windows; the editor is still
-# running (a failure would have ended it). End it as the session's close.
+# running (a failure would have ended it).
 editor_running || fail "the editor ended during the session"
-stop_process "$editor_pid"
-editor_pid=
-echo "The session took $(($(now_ms) - started)) ms from the main window's appearance"
 
 # The expected file: the pristine sample with the name written as its bytes
 # and two zero bytes, and each edited macro field as its text padded with
@@ -58,13 +56,13 @@ echo "The session took $(($(now_ms) - started)) ms from the main window's appear
 expected="$session_tmp/expected.sav"
 cp "$pristine" "$expected"
 put_bytes() {
-    local offset=$1 text=$2 zeros=$3
+    local file=$1 offset=$2 text=$3 zeros=$4
     { printf '%s' "$text" && head -c "$zeros" /dev/zero; } |
-        dd of="$expected" bs=1 seek="$offset" conv=notrunc status=none
+        dd of="$file" bs=1 seek="$offset" conv=notrunc status=none
 }
-put_bytes "$(name_offset 1)" "$stored_name" 2
-put_bytes "$(macro_offset 1 0)" "$macro0" $((40 - ${#macro0}))
-put_bytes "$(macro_offset 1 9)" "$macro9" $((40 - ${#macro9}))
+put_bytes "$expected" "$(name_offset 1)" "$stored_name" 2
+put_bytes "$expected" "$(macro_offset 1 0)" "$macro0" $((40 - ${#macro0}))
+put_bytes "$expected" "$(macro_offset 1 9)" "$macro9" $((40 - ${#macro9}))
 cmp -s "$pristine" "$expected" && fail "the expected file equals the sample: the test is broken"
 
 if ! cmp -s "$expected" "$save_file"; then
@@ -82,3 +80,29 @@ fi
 cmp -s "$session_tmp/settings-before" "$program_dir/ivlname.cfg" ||
     fail "the settings file ivlname.cfg was changed"
 echo "ok   the player file holds the new name of player 2 and its two new macros, nothing else changed"
+
+# Another program writes macro 8 of player 2 while the macros editor is
+# open on it; the user changes macro 5 and submits.
+click_control "$main" 240 2280 2655 375 # Command2, "Edit Macros"
+editor_window=$(wait_for_window "Macros Editor")
+retype_box "$editor_window" 120 2400 6135 375 "c7" # txtmacro(4)
+put_bytes "$save_file" "$(macro_offset 1 7)" "gg all" 34
+other="$session_tmp/other.sav"
+cp "$save_file" "$other"
+click_control "$editor_window" 3360 5400 1335 375 # cmdsave
+# The question's words are checked by the window tests; here, its answer.
+# Escape answers No: nothing is written and the editor stays open.
+answer_message_box "KORVAX player editor" Escape
+xdotool search --onlyvisible --name "$(title_pattern "Macros Editor")" >/dev/null ||
+    fail "the macros editor closed after No"
+cmp -s "$other" "$save_file" ||
+    fail "after No the player file is not as the other program left it ($(cmp "$other" "$save_file" 2>&1 || true))"
+click_control "$editor_window" 4920 5400 1335 375 # cmdcancel
+wait_for_window_gone "Macros Editor"
+cmp -s "$other" "$save_file" || fail "Cancel changed the player file"
+editor_running || fail "the editor ended during the session"
+echo "ok   a macro written by another program while the editor was open: Submit asked, and No wrote nothing"
+
+stop_process "$editor_pid"
+editor_pid=
+echo "The session took $(($(now_ms) - started)) ms from the main window's appearance"
