@@ -5,6 +5,7 @@
 #include "tests/support/probes.h"
 #include "tools/samplegame.h"
 #include "ui/application.h"
+#include "ui/backups.h"
 #include "ui/fonts.h"
 
 #include <QDesktopServices>
@@ -13,6 +14,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <filesystem>
 
 class UrlRecorder : public QObject
 {
@@ -150,9 +152,8 @@ private slots:
     {
         SampleGame game;
         QTemporaryDir editorDir;
-        const std::string settings =
-            SettingsFilePath(QFile::encodeName(editorDir.path()).toStdString());
-        QFile file(QString::fromStdString(settings));
+        const std::filesystem::path settings = SettingsFilePath(ToNativePath(editorDir.path()));
+        QFile file(editorDir.filePath(QStringLiteral("ivlname.cfg")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[KORVAX]\r\nPATH=" + QByteArray::fromStdString(game.folder()) + "\r\n");
         file.close();
