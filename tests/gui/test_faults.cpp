@@ -46,18 +46,17 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 }
 
 // The system's words for a failure, as the report gives them: errno's on
-// POSIX, GetLastError's on Windows, where a missing folder, a folder in the
-// file's place and an over-long path have codes of their own.
-// Windows' ANSI calls refuse a path of more than 259 characters before
-// looking for the file.
+// POSIX, GetLastError's on Windows, where a missing folder and a folder in
+// the file's place have codes of their own. The player file is opened through
+// the wide calls, which look for a path of more than 259 characters too
+// (the ANSI calls refused it before looking): a missing one is "not found".
 enum class Failure { NoFile, NoFolder, Denied, IsFolder, NoFileAtLongPath };
 
 QString reason(Failure failure)
 {
 #ifdef _WIN32
     constexpr unsigned long codes[] = {2 /* ERROR_FILE_NOT_FOUND */, 3 /* ERROR_PATH_NOT_FOUND */,
-                                       5 /* ERROR_ACCESS_DENIED */, 5,
-                                       206 /* ERROR_FILENAME_EXCED_RANGE */};
+                                       5 /* ERROR_ACCESS_DENIED */, 5, 3};
 #else
     constexpr unsigned long codes[] = {ENOENT, ENOENT, EACCES, EISDIR, ENOENT};
 #endif

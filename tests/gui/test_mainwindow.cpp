@@ -5,6 +5,7 @@
 #include "tests/support/probes.h"
 #include "tools/samplegame.h"
 #include "ui/application.h"
+#include "ui/backups.h"
 #include "ui/fonts.h"
 
 #include <QDesktopServices>
@@ -15,6 +16,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 class UrlRecorder : public QObject
@@ -215,9 +217,8 @@ private slots:
     {
         SampleGame game;
         QTemporaryDir editorDir;
-        const std::string settings =
-            SettingsFilePath(QFile::encodeName(editorDir.path()).toStdString());
-        QFile file(QString::fromStdString(settings));
+        const std::filesystem::path settings = SettingsFilePath(ToNativePath(editorDir.path()));
+        QFile file(editorDir.filePath(QStringLiteral("ivlname.cfg")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[KORVAX]\r\nPATH=" + QByteArray::fromStdString(game.folder()) + "\r\n");
         file.close();
