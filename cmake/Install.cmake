@@ -8,12 +8,13 @@
 #   share/icons/hicolor/<N>x<N>/apps/<id>.png   (N = 16, 24, 32, 48, 64, 128, 256)
 #   share/man/man1/korvax-editor.1.gz
 #   share/doc/korvax-editor/copyright, changelog.gz
-# `cmake --build build --target package` makes, from the same build, the
-# Debian package korvax-editor_<version>_amd64.deb (all of the above under
-# /usr) and a .tar.gz holding the program, its icon, a short read-me and the
-# licence in one folder, to be unpacked anywhere the user owns; each with a
-# .sha256 file beside it. For Windows it makes a .zip holding
-# korvax-editor.exe, README.txt and LICENSE.
+# `cmake --build build --target packages` builds the program alone and makes
+# from it the Debian package korvax-editor_<version>_amd64.deb (all of the
+# above under /usr) and a .tar.gz holding the program, its icon, a short
+# read-me and the licence in one folder, to be unpacked anywhere the user
+# owns; each with a .sha256 file beside it. For Windows it makes a .zip
+# holding korvax-editor.exe, README.txt and LICENSE. (CMake's own `package`
+# target makes the same, but builds every test and benchmark first.)
 #
 # <id> is the project's own reverse-DNS name. The addresses below are where
 # the project publishes; a packager may set others.
@@ -36,9 +37,24 @@ set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES ON)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 
+# The packages hold the program and files made when configuring; nothing
+# else need be built for them.
+add_custom_target(packages
+    COMMAND ${CMAKE_CPACK_COMMAND} --config ${PROJECT_BINARY_DIR}/CPackConfig.cmake
+    WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+    COMMENT "Making the packages"
+    USES_TERMINAL VERBATIM)
+add_dependencies(packages korvax-editor)
+
 if(WIN32)
     install(TARGETS korvax-editor RUNTIME DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
-    install(FILES ${PROJECT_SOURCE_DIR}/docs/WINDOWS-README.txt RENAME README.txt
+    # The read-me names the Qt inside the program and where its source is.
+    # tools/build-windows names the Debian source package it was built from.
+    set(KORVAX_QT_SOURCE "the Qt source" CACHE STRING
+        "Where the source of the Qt linked into the program comes from, for its read-me")
+    configure_file(${PROJECT_SOURCE_DIR}/docs/WINDOWS-README.txt
+        ${PROJECT_BINARY_DIR}/README.txt @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/README.txt
         DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME "korvax-editor-${PROJECT_VERSION}-windows-${CMAKE_SYSTEM_PROCESSOR}")
@@ -115,6 +131,10 @@ set(CPACK_PACKAGE_FILE_NAME
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The windows are laid out for the Liberation faces (metric twins of Times
+# New Roman and Arial); in the DejaVu faces a bare system has instead, texts
+# are wider and are cut. dpkg-shlibdeps adds the libraries to this.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KORVAX_MAINTAINER}")
 # "games" is for games in /usr/games; the editor is a tool beside one.
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -43,8 +43,12 @@ debian_system_unpack() {
 
 # The kernel's file systems inside ROOT. Call it in a mount namespace of
 # its own (unshare --mount --propagation private), so the mounts end with it.
+# ROOT is first made a mount point of its own: in a chroot whose / is none,
+# unshare cannot make a mount namespace (it fails to make / private), and
+# the tests each want one with a /proc of their own.
 debian_system_mount() {
     local root=$1
+    mount --bind "$root" "$root"
     mount -t proc proc "$root/proc"
     mount --rbind /sys "$root/sys"
     mount --rbind /dev "$root/dev"
