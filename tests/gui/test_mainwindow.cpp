@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on the synthetic player file: start-up, selection,
 // the web link and the failure path.
+#include "copies/backupstore.h"
 #include "storage/fileerror.h"
 #include "tests/support/probes.h"
 #include "tools/samplegame.h"
 #include "ui/application.h"
-#include "ui/backups.h"
 #include "ui/fonts.h"
 
 #include <QDesktopServices>
