@@ -18,18 +18,6 @@ QString Quoted(const std::u16string &text)
     return u'"' + QString::fromStdU16String(text) + u'"';
 }
 
-// "macro 2", "macros 2 and 5", "macros 1, 2 and 5", counted from 1.
-QString MacroList(const std::vector<int> &macros)
-{
-    QStringList numbers;
-    for (const int k : macros)
-        numbers << QString::number(k + 1);
-    if (numbers.size() == 1)
-        return QStringLiteral("macro ") + numbers.first();
-    const QString last = numbers.takeLast();
-    return QStringLiteral("macros %1 and %2").arg(numbers.join(QStringLiteral(", ")), last);
-}
-
 QString GameDataSentence(std::uint64_t differing)
 {
     if (differing == 0)

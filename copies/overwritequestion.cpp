@@ -49,3 +49,14 @@ QString OverwriteQuestion(std::int16_t slot, const std::vector<OverwrittenField>
     lines << QStringLiteral("Write anyway?");
     return lines.join(u'\n');
 }
+
+QString MacroList(const std::vector<int> &macros)
+{
+    QStringList numbers;
+    for (const int k : macros)
+        numbers << QString::number(k + 1);
+    if (numbers.size() == 1)
+        return QStringLiteral("macro ") + numbers.first();
+    const QString last = numbers.takeLast();
+    return QStringLiteral("macros %1 and %2").arg(numbers.join(QStringLiteral(", ")), last);
+}

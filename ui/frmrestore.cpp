@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/frmrestore.h"
 
+#include "copies/overwritequestion.h"
 #include "playerfile/playerfile.h"
 #include "storage/fileerror.h"
 #include "storage/wholefile.h"
@@ -18,17 +19,6 @@ namespace {
 QString Quoted(const std::u16string &text)
 {
     return text.empty() ? QStringLiteral("no name") : u'"' + ToQString(text) + u'"';
-}
-
-QString MacroNumbers(const std::vector<int> &macros)
-{
-    QStringList numbers;
-    for (const int k : macros)
-        numbers << QString::number(k + 1);
-    if (numbers.size() == 1)
-        return QStringLiteral("macro ") + numbers.first();
-    const QString last = numbers.takeLast();
-    return QStringLiteral("macros %1 and %2").arg(numbers.join(QStringLiteral(", ")), last);
 }
 
 } // namespace
@@ -83,7 +73,7 @@ QString frmrestore::PlayerLine(int slot, const PlayerDifference &player)
     if (player.nameDiffers)
         parts << QStringLiteral("the name");
     if (!player.macros.empty())
-        parts << MacroNumbers(player.macros);
+        parts << MacroList(player.macros);
     const bool several = parts.size() > 1 || player.macros.size() > 1;
     return line + QStringLiteral(": ") + parts.join(QStringLiteral(" and ")) +
            (several ? QStringLiteral(" differ") : QStringLiteral(" differs"));
