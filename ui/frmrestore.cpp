@@ -56,7 +56,7 @@ QString frmrestore::Entry(const BackupCopy &copy)
     // A copy whose change never reached the file is listed, but no undo
     // step: say so.
     const QString unwritten =
-        QFileInfo::exists(copy.recordPath()) ? QString() : QStringLiteral(" (not written)");
+        QFileInfo::exists(copy.recordPath()) ? QString() : QStringLiteral(" (no undo step)");
     return QStringLiteral("%1, before %2%3\n    %4")
         .arg(copy.time().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), copy.change.description(),
              unwritten, names.join(QStringLiteral(" \u00B7 ")));
