@@ -26,12 +26,13 @@ stop_process() {
 # to stop it; the exit trap calls it after taking the status to exit with.
 session_cleanup() {
     local status=$?
-    if declare -F session_extra_cleanup >/dev/null; then
-        session_extra_cleanup || true
-    fi
+    # The picture first, while what the extra cleanup stops is still shown.
     if [[ $status -ne 0 && -n "${FAILURE_SHOT:-}" && -n "${DISPLAY:-}" ]]; then
         import -window root "$FAILURE_SHOT" 2>/dev/null &&
             echo "The screen at the failure: $FAILURE_SHOT" >&2
+    fi
+    if declare -F session_extra_cleanup >/dev/null; then
+        session_extra_cleanup || true
     fi
     if [[ $status -ne 0 && -s "$session_tmp/editor.log" ]]; then
         echo "--- editor output ---" >&2

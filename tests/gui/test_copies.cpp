@@ -34,7 +34,7 @@ struct OpenGame
     {
         game.load(window);
         window.List1->setCurrentRow(2);
-        window.show();
+        ShowAndActivate(window);
     }
     BackupStore store() const { return window.changes().store(); }
 

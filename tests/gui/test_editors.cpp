@@ -23,7 +23,7 @@ struct OpenGame
     {
         game.load(window);
         window.List1->setCurrentRow(row);
-        window.show();
+        ShowAndActivate(window);
     }
 };
 

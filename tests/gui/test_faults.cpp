@@ -717,7 +717,7 @@ private slots:
         window.copyOptions().gameRunning = [] { return false; };
         QVERIFY(start(window, services, install.settings()));
         QCOMPARE(GameFolder, gameFolder);
-        window.show();
+        QVERIFY(ShowAndActivate(window));
         QCOMPARE(names(window).at(2), QStringLiteral("Renée Strauß"));
         window.List1->setCurrentRow(2);
         QCOMPARE(captions(window).at(0), QStringLiteral("Regroup at the gate"));

@@ -3,6 +3,7 @@
 // control's name, kind, place, caption, font and colours, the windows' own
 // properties, the character grid, focus order, pointers and images.
 #include "playerfile/codepage.h"
+#include "tests/support/modal.h"
 #include "ui/classiclabel.h"
 #include "ui/fonts.h"
 #include "ui/ui_form1.h"
@@ -83,13 +84,6 @@ QStringList DirectChildNames(const QWidget &window)
 QString MacroRowName(const char *array, int index)
 {
     return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
-}
-
-bool ShowAndActivate(QWidget &window)
-{
-    window.show();
-    window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
 }
 
 QString FocusName()
@@ -860,7 +854,7 @@ void TestWindowLayouts::scaledWindows()
             QVERIFY2(next <= qMin(outline, face) || next >= qMax(outline, face),
                      "a blend between the outline and the face");
         } else
-            QCOMPARE(edge.first(3), LeftEdgeColours(unscaled, control, 1).first(3));
+            QCOMPARE(edge.mid(0, 3), LeftEdgeColours(unscaled, control, 1).mid(0, 3));
     }
 
     // The rows of the logo's image below the box reach no device pixel; the

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -17,6 +18,35 @@
 #include <functional>
 #include <memory>
 
+// Asks for `window` to be activated and waits until it is the application's
+// active window. The Windows styles share the activation of an owner with
+// its dialogs, so there QTest::qWaitForWindowActive() on a dialog returns
+// while its owner still holds the focus. Under Wine with no window manager
+// a request made while another window's activation is under way can be
+// lost, so it is repeated.
+inline bool WaitUntilActive(QWidget *window)
+{
+    QDeadlineTimer nextRequest(0);
+    return QTest::qWaitFor([window, &nextRequest] {
+        if (QApplication::activeWindow() == window)
+            return true;
+        if (nextRequest.hasExpired()) {
+            window->activateWindow();
+            nextRequest.setRemainingTime(250);
+        }
+        return false;
+    });
+}
+
+// Shows a window and waits until it is active, as it is before any click
+// of a user. Under Wine a dialog opened before its owner's own activation
+// loses the focus to it.
+inline bool ShowAndActivate(QWidget &window)
+{
+    window.show();
+    return WaitUntilActive(&window);
+}
+
 inline bool RunModal(QAbstractButton *opener, std::function<void(QDialog *)> action)
 {
     auto ran = std::make_shared<bool>(false);
@@ -24,11 +54,12 @@ inline bool RunModal(QAbstractButton *opener, std::function<void(QDialog *)> act
         QPointer<QDialog> dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
-        *ran = true;
         // Offscreen, a window takes the keyboard focus only once activated.
-        dialog->activateWindow();
-        if (QTest::qWaitForWindowActive(dialog))
+        // One that never is counts as not run, not as a window that closed.
+        if (WaitUntilActive(dialog)) {
+            *ran = true;
             action(dialog);
+        }
         if (dialog && dialog->isVisible())
             dialog->reject();
     });
