@@ -57,7 +57,23 @@ public:
     const std::string &prefix() const { return m_prefix; }
 
     // Runs "wine <arguments>"; fails the test with Wine's output otherwise.
-    void run(const std::string &arguments) const { require("wine " + arguments); }
+    // The first command makes the prefix, and on a busy machine Wine's wait
+    // for that can run out: the command then ends with "could not load
+    // kernel32.dll". That is Wine's start, not what is tested, so the
+    // prefix is made anew, up to three times.
+    void run(const std::string &arguments) const
+    {
+        const std::string command = "wine " + arguments;
+        for (int attempt = 1;; ++attempt) {
+            if (shell(command))
+                return;
+            const std::string log = testfiles::readText(m_log);
+            if (attempt == 3 || log.find("could not load kernel32.dll") == std::string::npos)
+                check::fail(__FILE__, __LINE__, "\"" + command + "\" failed:\n" + log);
+            shell("wineserver -k");
+            fs::remove_all(m_prefix);
+        }
+    }
 
     // Waits for the server to end, which writes the registry files.
     void stopServer() const { require("wineserver -w"); }
