@@ -32,11 +32,14 @@ inline bool WaitUntilActive(QWidget *window)
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return QTest::qWaitForWindowExposed(window);
     QDeadlineTimer nextRequest(0);
-    return QTest::qWaitFor([window, &nextRequest] {
-        if (QApplication::activeWindow() == window)
+    const QPointer<QWidget> shown(window); // events run while waiting
+    return QTest::qWaitFor([&shown, &nextRequest] {
+        if (!shown)
+            return false;
+        if (QApplication::activeWindow() == shown)
             return true;
         if (nextRequest.hasExpired()) {
-            window->activateWindow();
+            shown->activateWindow();
             nextRequest.setRemainingTime(250);
         }
         return false;
