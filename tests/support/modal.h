@@ -32,14 +32,11 @@ inline bool WaitUntilActive(QWidget *window)
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return QTest::qWaitForWindowExposed(window);
     QDeadlineTimer nextRequest(0);
-    const QPointer<QWidget> shown(window); // events run while waiting
-    return QTest::qWaitFor([&shown, &nextRequest] {
-        if (!shown)
-            return false;
-        if (QApplication::activeWindow() == shown)
+    return QTest::qWaitFor([window, &nextRequest] {
+        if (QApplication::activeWindow() == window)
             return true;
         if (nextRequest.hasExpired()) {
-            shown->activateWindow();
+            window->activateWindow();
             nextRequest.setRemainingTime(250);
         }
         return false;
