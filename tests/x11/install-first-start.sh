@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs the editor into a fresh prefix as the README says, checks the
+# Installs the editor into a fresh prefix as docs/building.md says, checks the
 # installed files and the desktop entry, then runs the installed program
 # the way a new user meets it: the first start asks for the game folder
 # (cancelled here: the program ends and remembers nothing), the next start
