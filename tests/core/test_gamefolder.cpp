@@ -34,6 +34,7 @@ public:
         calls.push_back("registry");
         return registry;
     }
+    unsigned gameCodePage(const std::string &) override { return 0; }
     std::string readProfileString(const std::filesystem::path &fileName, const std::string &section,
                                   const std::string &key, const std::string &defaultValue) override
     {
