@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form1.h"
 
+#include "playerfile/codepage.h"
 #include "playerfile/playerfile.h"
 #include "settings/gamefolder.h"
 #include "ui/application.h"
@@ -59,6 +60,8 @@ bool Form1::Form_Load(SystemServices &services, const std::filesystem::path &set
     if (folder.empty())
         return false;
     GameFolder = folder;
+    // The game's own code page from here on: the names as the game shows them.
+    SelectCodePage(services.gameCodePage(folder));
     AppendPlayerNames(List1);
     // Runs the selection handling at once, so the first player's macros are
     // in place before the window shows.
