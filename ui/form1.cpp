@@ -170,7 +170,7 @@ void Form1::ShowFileReadable(bool readable, const QString &why)
         return;
     // Unreadable, the list and the macros keep what they showed, dimmed.
     for (QWidget *control : std::initializer_list<QWidget *>{List1, Command1, Command2})
-        control->setEnabled(readable);
+        m_focusReturn.setEnabled(control, readable);
     for (ClassicLabel *label : lblMacro)
         label->setEnabled(readable);
     lblPlayerName->setCaption(readable ? QStringLiteral("Player Name")
