@@ -275,10 +275,12 @@ bool prefixHolds(const std::string &prefix, const fs::path &folder)
 
 std::string WinePrefixHolding(const std::string &folder, const std::vector<std::string> &prefixes)
 {
+    if (folder.empty())
+        return {};
     try {
         std::error_code error;
         const fs::path resolved = fs::weakly_canonical(folder, error);
-        if (error || folder.empty())
+        if (error)
             return {};
         for (const std::string &prefix : prefixes) {
             if (prefixHolds(prefix, resolved))
