@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playerfile/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <iconv.h>
 #endif
 
 namespace {
@@ -13,8 +17,15 @@ namespace {
 using Table = std::array<char16_t, 256>;
 
 #ifdef _WIN32
-Table buildTable()
+unsigned defaultCodePage()
 {
+    return GetACP();
+}
+
+std::optional<Table> buildTable(unsigned codePage)
+{
+    if (!IsValidCodePage(codePage))
+        return std::nullopt;
     Table table{};
     for (int b = 0; b < 256; ++b) {
         const char byte = static_cast<char>(b);
@@ -22,7 +33,7 @@ Table buildTable()
         // A byte the ANSI code page does not define (or a lead byte of a
         // double-byte code page) stands for the C1/Latin-1 character of the
         // same number, so the table stays one to one.
-        if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) == 1)
+        if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) == 1)
             table[static_cast<std::size_t>(b)] = static_cast<char16_t>(wide);
         else
             table[static_cast<std::size_t>(b)] = static_cast<char16_t>(b);
@@ -30,55 +41,188 @@ Table buildTable()
     return table;
 }
 #else
-Table buildTable()
+constexpr unsigned Windows1252 = 1252;
+
+unsigned defaultCodePage()
 {
+    return Windows1252;
+}
+
+// An iconv conversion from a code page's bytes to UTF-32LE, closed with it.
+class Converter
+{
+public:
+    explicit Converter(unsigned codePage)
+        : m_handle(iconv_open("UTF-32LE", ("CP" + std::to_string(codePage)).c_str()))
+    {
+    }
+    ~Converter()
+    {
+        if (valid())
+            iconv_close(m_handle);
+    }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    bool valid() const { return m_handle != reinterpret_cast<iconv_t>(-1); }
+
+    // The one character byte b stands for, or nothing when the code page
+    // leaves it undefined.
+    std::optional<char32_t> character(unsigned char b)
+    {
+        constexpr std::size_t failed = static_cast<std::size_t>(-1);
+        iconv(m_handle, nullptr, nullptr, nullptr, nullptr); // the initial state
+        char in = static_cast<char>(b);
+        char *inAt = &in;
+        std::size_t inLeft = 1;
+        std::array<unsigned char, 16> out{};
+        char *outAt = reinterpret_cast<char *>(out.data());
+        std::size_t outLeft = out.size();
+        // Vietnamese and Hebrew hold a letter back in case a combining mark
+        // follows; the second call gives it.
+        if (iconv(m_handle, &inAt, &inLeft, &outAt, &outLeft) == failed || inLeft != 0 ||
+            iconv(m_handle, nullptr, nullptr, &outAt, &outLeft) == failed ||
+            out.size() - outLeft != 4)
+            return std::nullopt;
+        return char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16 |
+               char32_t(out[3]) << 24;
+    }
+
+private:
+    iconv_t m_handle;
+};
+
+std::optional<Table> buildTable(unsigned codePage)
+{
+    if (std::find(SingleByteWindowsCodePages.begin(), SingleByteWindowsCodePages.end(), codePage) ==
+        SingleByteWindowsCodePages.end())
+        return std::nullopt;
+    Converter converter(codePage);
+    if (!converter.valid())
+        return std::nullopt;
     Table table{};
-    for (int b = 0; b < 256; ++b)
-        table[static_cast<std::size_t>(b)] = static_cast<char16_t>(b);
-    // Windows-1252 differs from Latin-1 in 0x80..0x9F; the five bytes it
-    // leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) keep their C1 value.
-    constexpr char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
-        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
-    };
-    for (std::size_t i = 0; i < 32; ++i)
-        table[0x80 + i] = high[i];
+    for (int b = 1; b < 256; ++b) {
+        const auto c = converter.character(static_cast<unsigned char>(b));
+        // An undefined byte keeps its C1 control (or its own number).
+        table[static_cast<std::size_t>(b)] =
+            c && *c != 0 && *c < 0x10000 ? static_cast<char16_t>(*c) : static_cast<char16_t>(b);
+    }
     return table;
 }
 #endif
 
-const Table &table()
+// ISO-8859-1, whose bytes are the first 256 characters.
+constexpr unsigned Latin1 = 28591;
+
+// Latin-1, where not even Windows-1252 can be converted on this system.
+Table identityTable()
 {
-    static const Table t = buildTable();
-    return t;
+    Table table{};
+    for (std::size_t b = 0; b < table.size(); ++b)
+        table[b] = static_cast<char16_t>(b);
+    return table;
+}
+
+// Each character of the table with its byte, in the order of the
+// characters, for the way back.
+using Reverse = std::array<std::pair<char16_t, unsigned char>, 256>;
+
+Reverse reverseOf(const Table &table)
+{
+    Reverse reverse{};
+    for (std::size_t b = 0; b < table.size(); ++b)
+        reverse[b] = {table[b], static_cast<unsigned char>(b)};
+    std::sort(reverse.begin(), reverse.end());
+    return reverse;
+}
+
+bool oneToOne(const Reverse &reverse)
+{
+    return std::adjacent_find(reverse.begin(), reverse.end(), [](const auto &a, const auto &b) {
+               return a.first == b.first;
+           }) == reverse.end();
+}
+
+struct CodePage
+{
+    unsigned number = 0;
+    Table table{};
+    Reverse reverse{};
+};
+
+// A code page's table, when it has one that maps one to one.
+std::optional<CodePage> codePageOf(unsigned number)
+{
+    const auto table = buildTable(number);
+    if (!table)
+        return std::nullopt;
+    CodePage page{number, *table, reverseOf(*table)};
+    if (!oneToOne(page.reverse))
+        return std::nullopt;
+    return page;
+}
+
+CodePage defaultPage()
+{
+    if (auto page = codePageOf(defaultCodePage()))
+        return *page;
+    const Table table = identityTable();
+    return {Latin1, table, reverseOf(table)};
+}
+
+// The session's code page: the program selects it once at start.
+CodePage &selected()
+{
+    static CodePage page = defaultPage();
+    return page;
 }
 
 } // namespace
 
+unsigned SelectCodePage(unsigned codePage)
+{
+    CodePage &page = selected();
+    if (codePage == page.number)
+        return page.number;
+    if (auto chosen = codePageOf(codePage))
+        page = *chosen;
+    else if (page.number != defaultCodePage())
+        page = defaultPage();
+    return page.number;
+}
+
+unsigned SelectedCodePage()
+{
+    return selected().number;
+}
+
+std::string CodePageName()
+{
+    const unsigned number = SelectedCodePage();
+    return number == Latin1 ? "ISO-8859-1" : "Windows-" + std::to_string(number);
+}
+
 UnencodableCharacterError::UnencodableCharacterError(char32_t character)
-    : std::runtime_error("The character " + DescribeCharacter(character) +
-                         " has no code in the player file's single-byte code page"),
+    : std::runtime_error("The character " + DescribeCharacter(character) + " has no code in " +
+                         CodePageName() + ", the player file's code page"),
       m_character(character)
 {
 }
 
 char16_t CharacterForByte(unsigned char b)
 {
-    return table()[b];
+    return selected().table[b];
 }
 
 std::optional<unsigned char> ByteForCharacter(char16_t c)
 {
-    // Fast path: most characters of names sit at their own number.
-    if (c < 256 && table()[c] == c)
-        return static_cast<unsigned char>(c);
-    for (std::size_t b = 0; b < 256; ++b) {
-        if (table()[b] == c)
-            return static_cast<unsigned char>(b);
-    }
-    return std::nullopt;
+    const Reverse &reverse = selected().reverse;
+    const auto found =
+        std::lower_bound(reverse.begin(), reverse.end(), std::pair<char16_t, unsigned char>(c, 0),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+    if (found == reverse.end() || found->first != c)
+        return std::nullopt;
+    return found->second;
 }
 
 namespace {

@@ -1,17 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-// The player file stores one byte per character. These functions convert
-// between the editor's UTF-16 text and those bytes. On Windows the table is
-// the system's ANSI code page; elsewhere it is Windows-1252 with its five
-// undefined bytes mapped to the C1 controls of the same number, so that
-// every byte 1..255 maps one to one onto a character and back.
+// The player file stores one byte per character, in the ANSI code page the
+// game runs with. These functions convert between the editor's UTF-16 text
+// and those bytes through the code page selected for the session: until one
+// is selected, the system's ANSI code page on Windows and Windows-1252
+// elsewhere. A byte the code page leaves undefined stands for the C1
+// control of the same number, so that every byte 1..255 maps one to one
+// onto a character and back.
+
+// The single-byte Windows code pages that Wine records as a prefix's ANSI
+// code page: Thai and Windows-1250 to 1258.
+inline constexpr std::array<unsigned, 10> SingleByteWindowsCodePages = {
+    874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
+
+// Selects the code page of player text for the session and builds its
+// table once, so that each character after is a look-up. Elsewhere than on
+// Windows the table comes from the system's iconv, and a code page not in
+// SingleByteWindowsCodePages (or one iconv cannot convert) selects
+// Windows-1252; on Windows one the system does not know selects its ANSI
+// code page. Returns the code page now selected.
+unsigned SelectCodePage(unsigned codePage);
+
+// The code page in use, and its name as messages give it ("Windows-1250").
+unsigned SelectedCodePage();
+std::string CodePageName();
 
 // Thrown when a text holds a character that has no single-byte code. The
 // character is a whole code point: a surrogate pair counts as the one

@@ -17,7 +17,7 @@ namespace {
 
 // The first line; a file that starts otherwise is not ours, or of another
 // version, and is ignored.
-constexpr std::string_view Header = "KORVAX editor: Wine registry answers, version 1";
+constexpr std::string_view Header = "KORVAX editor: Wine registry answers, version 2";
 
 // A hundred prefixes take about 20 KB; a much larger file is not ours.
 constexpr std::uintmax_t MaxCacheFileSize = 4 * 1024 * 1024;
@@ -84,6 +84,12 @@ template <typename Number> std::optional<Number> numberOf(std::string_view text)
     return value;
 }
 
+// An answer not known yet is written as the empty field.
+template <typename Number> std::string fieldOf(const std::optional<Number> &value)
+{
+    return value ? std::to_string(*value) : std::string();
+}
+
 } // namespace
 
 WineRegistryCache::WineRegistryCache(std::string cacheFile) : m_file(std::move(cacheFile))
@@ -105,8 +111,8 @@ std::optional<WineRegistryCache::Identity> WineRegistryCache::identityOf(const s
                     std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec};
 }
 
-// One record a line: the registry file's path, its identity, the number of
-// values and the values.
+// One record a line: the registry file's path, its identity, its code page,
+// the number of App Paths values and the values.
 void WineRegistryCache::load()
 {
     const auto text = ReadRegularFile(m_file, MaxCacheFileSize);
@@ -116,6 +122,7 @@ void WineRegistryCache::load()
         m_changed = true;
         return;
     }
+    constexpr std::size_t Fixed = 7;
     std::string_view rest = std::string_view(*text).substr(Header.size() + 1);
     while (!rest.empty()) {
         const std::size_t newline = rest.find('\n');
@@ -123,24 +130,30 @@ void WineRegistryCache::load()
             break; // a record cut short
         const auto fields = fieldsOf(rest.substr(0, newline));
         rest.remove_prefix(newline + 1);
-        const auto file = fields.size() >= 6 ? unescaped(fields[0]) : std::nullopt;
-        const auto device = fields.size() >= 6 ? numberOf<std::uint64_t>(fields[1]) : std::nullopt;
-        const auto inode = fields.size() >= 6 ? numberOf<std::uint64_t>(fields[2]) : std::nullopt;
-        const auto size = fields.size() >= 6 ? numberOf<std::uint64_t>(fields[3]) : std::nullopt;
-        const auto modified = fields.size() >= 6 ? numberOf<std::int64_t>(fields[4]) : std::nullopt;
-        const auto count = fields.size() >= 6 ? numberOf<std::size_t>(fields[5]) : std::nullopt;
-        if (!file || !device || !inode || !size || !modified || !count ||
-            fields.size() != 6 + *count)
+        if (fields.size() < Fixed)
             break;
-        Entry entry{{*device, *inode, *size, *modified}, {}, false};
-        for (std::size_t i = 6; i < fields.size(); ++i) {
-            auto path = unescaped(fields[i]);
-            if (!path)
+        const auto file = unescaped(fields[0]);
+        const auto device = numberOf<std::uint64_t>(fields[1]);
+        const auto inode = numberOf<std::uint64_t>(fields[2]);
+        const auto size = numberOf<std::uint64_t>(fields[3]);
+        const auto modified = numberOf<std::int64_t>(fields[4]);
+        const auto codePage = numberOf<unsigned>(fields[5]);
+        const auto count = numberOf<std::size_t>(fields[6]);
+        if (!file || !device || !inode || !size || !modified || (!codePage && !fields[5].empty()) ||
+            (!count && !fields[6].empty()) || fields.size() != Fixed + count.value_or(0))
+            break;
+        Entry entry{{*device, *inode, *size, *modified}, {}, codePage, false};
+        if (count) {
+            entry.paths.emplace();
+            for (std::size_t i = Fixed; i < fields.size(); ++i) {
+                auto path = unescaped(fields[i]);
+                if (!path)
+                    break;
+                entry.paths->push_back(std::move(*path));
+            }
+            if (entry.paths->size() != *count)
                 break;
-            entry.paths.push_back(std::move(*path));
         }
-        if (entry.paths.size() != *count)
-            break;
         m_entries[*file] = std::move(entry);
     }
     if (!rest.empty()) {
@@ -150,24 +163,38 @@ void WineRegistryCache::load()
     }
 }
 
-std::optional<std::vector<std::string>> WineRegistryCache::gameAppPaths(const std::string &regFile)
+template <typename Answer, typename Read>
+std::optional<Answer> WineRegistryCache::answer(const std::string &regFile,
+                                                std::optional<Answer> Entry::*field, Read read)
 {
     const auto identity = identityOf(regFile);
-    if (identity) {
-        const auto known = m_entries.find(regFile);
-        if (known != m_entries.end() && known->second.identity == *identity) {
-            known->second.used = true;
-            return known->second.paths;
-        }
+    const auto known = m_entries.find(regFile);
+    const bool same = identity && known != m_entries.end() && known->second.identity == *identity;
+    if (same && known->second.*field) {
+        known->second.used = true;
+        return known->second.*field;
     }
-    auto paths = ReadGameAppPaths(regFile);
-    if (identity && paths) {
-        m_entries[regFile] = Entry{*identity, *paths, true};
+    auto value = read(regFile);
+    if (identity && value) {
+        Entry &entry =
+            same ? known->second : (m_entries[regFile] = Entry{*identity, {}, {}, false});
+        entry.*field = value;
+        entry.used = true;
         m_changed = true;
     } else if (m_entries.erase(regFile) > 0) {
         m_changed = true;
     }
-    return paths;
+    return value;
+}
+
+std::optional<std::vector<std::string>> WineRegistryCache::gameAppPaths(const std::string &regFile)
+{
+    return answer(regFile, &Entry::paths, ReadGameAppPaths);
+}
+
+std::optional<unsigned> WineRegistryCache::ansiCodePage(const std::string &regFile)
+{
+    return answer(regFile, &Entry::codePage, ReadAnsiCodePage);
 }
 
 std::string WineRegistryCache::serialized() const
@@ -179,8 +206,9 @@ std::string WineRegistryCache::serialized() const
         const Identity &id = entry.identity;
         text += escaped(file) + '\t' + std::to_string(id.device) + '\t' + std::to_string(id.inode) +
                 '\t' + std::to_string(id.size) + '\t' + std::to_string(id.modifiedNs) + '\t' +
-                std::to_string(entry.paths.size());
-        for (const std::string &path : entry.paths)
+                fieldOf(entry.codePage) + '\t' +
+                fieldOf(entry.paths ? std::optional(entry.paths->size()) : std::nullopt);
+        for (const std::string &path : entry.paths.value_or(std::vector<std::string>()))
             text += '\t' + escaped(path);
         text += '\n';
     }

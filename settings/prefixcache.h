@@ -9,8 +9,9 @@
 
 // What the Wine prefixes' registries held at the last search, so that a
 // start beside a hundred Proton prefixes opens none of their files while
-// they are unchanged. Each registry file's answer (the game's App Paths
-// values, or that it holds none) is kept with the file's identity: device,
+// they are unchanged. Each registry file's answers (the game's App Paths
+// values, or that it holds none; its ANSI code page, once asked for) are
+// kept with the file's identity: device,
 // inode, size and modification time to the nanosecond. Any change of those
 // reads the file again. The cache is only a shortcut: a missing,
 // unreadable, damaged or foreign cache file counts as empty and is written
@@ -23,6 +24,9 @@ public:
 
     // ReadGameAppPaths(regFile), from the cache while the file is unchanged.
     std::optional<std::vector<std::string>> gameAppPaths(const std::string &regFile);
+
+    // ReadAnsiCodePage(regFile), likewise.
+    std::optional<unsigned> ansiCodePage(const std::string &regFile);
 
     // When anything changed, writes the cache file anew (a temporary file
     // renamed over it), creating its folder: the answers used since it was
@@ -39,14 +43,19 @@ private:
         std::int64_t modifiedNs = 0;
         bool operator==(const Identity &) const = default;
     };
+    // Each answer is known once the file has been read for it.
     struct Entry
     {
         Identity identity;
-        std::vector<std::string> paths;
+        std::optional<std::vector<std::string>> paths;
+        std::optional<unsigned> codePage;
         bool used = false;
     };
 
     static std::optional<Identity> identityOf(const std::string &file);
+    template <typename Answer, typename Read>
+    std::optional<Answer> answer(const std::string &regFile, std::optional<Answer> Entry::*field,
+                                 Read read);
     void load();
     std::string serialized() const;
 

@@ -39,14 +39,29 @@ void PlatformServices::writeProfileString(const std::filesystem::path &fileName,
         IniWriteString(fileName, section, key, value);
 }
 
+namespace {
+
+// Kept for the program's life so that the start-up's second ask reads only
+// the prefix that answered the first, not every prefix again, and the code
+// page comes from the prefix that answered. The program asks from its one
+// thread.
+WinePrefixSearch &prefixSearch()
+{
+    static WinePrefixSearch search(
+        WineRegistryCacheFile(variable("XDG_CACHE_HOME"), variable("HOME")));
+    return search;
+}
+
+} // namespace
+
 std::string PlatformServices::gameFolderFromRegistry()
 {
-    const std::string home = variable("HOME");
-    // Kept for the program's life so that the start-up's second ask reads
-    // only the prefix that answered the first, not every prefix again. The
-    // program asks from its one thread.
-    static WinePrefixSearch search(WineRegistryCacheFile(variable("XDG_CACHE_HOME"), home));
-    return search.gameFolder(home, variable("WINEPREFIX"));
+    return prefixSearch().gameFolder(variable("HOME"), variable("WINEPREFIX"));
+}
+
+unsigned PlatformServices::gameCodePage(const std::string &gameFolder)
+{
+    return prefixSearch().codePageOf(gameFolder, variable("HOME"), variable("WINEPREFIX"));
 }
 
 std::filesystem::path PlatformServices::executableFolder()

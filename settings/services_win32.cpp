@@ -205,6 +205,12 @@ std::string PlatformServices::gameFolderFromRegistry()
     return ReadRegistryValue(HKEY_LOCAL_MACHINE, GameAppPathsKey, "Path").value_or(std::string());
 }
 
+unsigned PlatformServices::gameCodePage(const std::string &)
+{
+    // The game runs with the system's own, as this program does.
+    return GetACP();
+}
+
 void PlatformServices::openWebAddress(const std::string &address)
 {
     ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

@@ -37,6 +37,12 @@ public:
     // the user's Wine prefixes), or the empty text.
     virtual std::string gameFolderFromRegistry() = 0;
 
+    // The ANSI code page the game runs with, for its player texts: on
+    // Windows the system's; elsewhere the one the Wine prefix that gameFolder
+    // belongs to records (the prefix whose entry gave it, or one whose drive
+    // holds it). 0 when none is known.
+    virtual unsigned gameCodePage(const std::string &gameFolder) = 0;
+
     // The key's value in an INI settings file (at most
     // MaxProfileValueLength characters), or defaultValue when the file, the
     // section or the key is missing.
@@ -73,6 +79,7 @@ class PlatformServices : public SystemServices
 {
 public:
     std::string gameFolderFromRegistry() override;
+    unsigned gameCodePage(const std::string &gameFolder) override;
     std::string readProfileString(const std::filesystem::path &fileName, const std::string &section,
                                   const std::string &key, const std::string &defaultValue) override;
     // Also creates the file's folder when it is missing; when that fails,

@@ -249,7 +249,48 @@ std::string folderIn(WineRegistryCache &cache, const std::string &prefix)
     return paths ? MapGameAppPaths(prefix, *paths) : std::string();
 }
 
+// Whether `folder` is `top` or lies below it; both are resolved paths.
+bool isWithin(const fs::path &folder, const fs::path &top)
+{
+    return std::mismatch(top.begin(), top.end(), folder.begin(), folder.end()).first == top.end();
+}
+
+bool prefixHolds(const std::string &prefix, const fs::path &folder)
+{
+    const fs::path devices = fs::path(prefix) / "dosdevices";
+    for (const std::string &name : sortedEntryNames(devices)) {
+        // The drives' links are a letter and a colon; "c::" and "com1"
+        // name devices.
+        if (name.size() != 2 || name[1] != ':')
+            continue;
+        std::error_code error;
+        const fs::path drive = fs::canonical(devices / name, error);
+        if (!error && drive != drive.root_path() && isWithin(folder, drive))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+std::string WinePrefixHolding(const std::string &folder, const std::vector<std::string> &prefixes)
+{
+    if (folder.empty())
+        return {};
+    try {
+        std::error_code error;
+        const fs::path resolved = fs::weakly_canonical(folder, error);
+        if (error)
+            return {};
+        for (const std::string &prefix : prefixes) {
+            if (prefixHolds(prefix, resolved))
+                return prefix;
+        }
+    } catch (const std::exception &) {
+        // Out of memory: no prefix.
+    }
+    return {};
+}
 
 WinePrefixSearch::WinePrefixSearch(std::string cacheFile) : m_cacheFile(std::move(cacheFile)) {}
 
@@ -262,6 +303,7 @@ std::string WinePrefixSearch::gameFolder(const std::string &home, const std::str
             folder = folderIn(cache, m_last->prefix);
             if (m_last->holdsPlayerFile && !holdsPlayerFile(folder))
                 folder.clear();
+            m_last->folder = folder;
         }
         if (folder.empty())
             folder = search(cache, home, winePrefix);
@@ -283,13 +325,34 @@ std::string WinePrefixSearch::search(WineRegistryCache &cache, const std::string
         if (folder.empty())
             continue;
         if (holdsPlayerFile(folder)) {
-            m_last = Answer{home, winePrefix, prefix, true};
+            m_last = Answer{home, winePrefix, prefix, folder, true};
             return folder;
         }
         if (firstFolder.empty()) {
-            m_last = Answer{home, winePrefix, prefix, false};
+            m_last = Answer{home, winePrefix, prefix, folder, false};
             firstFolder = std::move(folder);
         }
     }
     return firstFolder;
+}
+
+unsigned WinePrefixSearch::codePageOf(const std::string &gameFolder, const std::string &home,
+                                      const std::string &winePrefix)
+{
+    try {
+        const bool answered = m_last && m_last->home == home && m_last->winePrefix == winePrefix &&
+                              m_last->folder == gameFolder && !gameFolder.empty();
+        const std::string prefix =
+            answered ? m_last->prefix
+                     : WinePrefixHolding(gameFolder, WinePrefixCandidates(home, winePrefix));
+        if (prefix.empty())
+            return 0;
+        WineRegistryCache cache(m_cacheFile);
+        const auto codePage = cache.ansiCodePage(prefix + "/system.reg");
+        cache.save();
+        return codePage.value_or(0);
+    } catch (const std::exception &) {
+        // Out of memory: no code page known.
+    }
+    return 0;
 }

@@ -34,6 +34,12 @@ class WineRegistryCache;
 std::vector<std::string> WinePrefixCandidates(const std::string &home,
                                               const std::string &winePrefix);
 
+// The first of `prefixes` one of whose drives (its dosdevices links, C: to
+// its drive_c) holds `folder`, links resolved on both sides; the empty text
+// when none does. A drive of the whole system ("/", which Wine maps as Z:)
+// holds every folder and so tells nothing: it counts for none. Never throws.
+std::string WinePrefixHolding(const std::string &folder, const std::vector<std::string> &prefixes);
+
 // Finds the game's folder: the first, in the order of the prefixes, of the
 // folders their registries name that holds the player file kvxplr.sav; when
 // none does, the first folder named (so a failure names a real place). An
@@ -55,12 +61,21 @@ public:
     // The game's folder, or the empty text. Never throws.
     std::string gameFolder(const std::string &home, const std::string &winePrefix);
 
+    // The ANSI code page the game runs with in the prefix gameFolder
+    // belongs to (ReadAnsiCodePage, through the cache): the prefix whose
+    // entry gave that folder at the last ask, else WinePrefixHolding among
+    // the prefixes of home and winePrefix. 0 when no prefix has the folder
+    // or its registry names no code page. Never throws.
+    unsigned codePageOf(const std::string &gameFolder, const std::string &home,
+                        const std::string &winePrefix);
+
 private:
     struct Answer
     {
         std::string home;
         std::string winePrefix;
         std::string prefix;
+        std::string folder;
         bool holdsPlayerFile = false;
     };
     std::string search(WineRegistryCache &cache, const std::string &home,

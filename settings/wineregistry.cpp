@@ -7,6 +7,7 @@
 #include "settings/gamefolder.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -436,6 +437,27 @@ std::optional<std::vector<std::string>> ReadGameAppPaths(const std::string &regF
                 paths.push_back(std::move(*value));
         }
         return paths;
+    } catch (const std::exception &) {
+        // Out of memory or a file system fault: read as unreadable.
+    }
+    return std::nullopt;
+}
+
+std::optional<unsigned> ReadAnsiCodePage(const std::string &regFile)
+{
+    try {
+        constexpr std::string_view CodePageKey =
+            "System\\CurrentControlSet\\Control\\Nls\\CodePage";
+        const auto text = ReadRegularFile(regFile, MaxWineRegistrySize);
+        if (!text)
+            return std::nullopt;
+        const auto keys = ParseWineRegistry(
+            *text, [&](std::string_view path) { return SameIgnoringAsciiCase(path, CodePageKey); });
+        const std::string value = FindWineRegistryString(keys, CodePageKey, "ACP").value_or("");
+        unsigned codePage = 0;
+        const auto [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), codePage);
+        return error == std::errc() && end == value.data() + value.size() ? codePage : 0;
     } catch (const std::exception &) {
         // Out of memory or a file system fault: read as unreadable.
     }

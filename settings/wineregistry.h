@@ -73,6 +73,13 @@ bool WineFileMentions(const std::string &file, std::string_view text,
 // not mention the entry's key is not parsed. Never throws.
 std::optional<std::vector<std::string>> ReadGameAppPaths(const std::string &regFile);
 
+// The ANSI code page the prefix's programs run with, as Wine records it from
+// the prefix's locale: the "ACP" value of the key
+// System\CurrentControlSet\Control\Nls\CodePage in its system.reg. 0 when
+// the file holds none or no decimal number; nothing when it cannot be read.
+// Never throws.
+std::optional<unsigned> ReadAnsiCodePage(const std::string &regFile);
+
 // The first of those paths that maps onto this system inside the prefix
 // (MapWineWindowsPath), or the empty text. Never throws.
 std::string MapGameAppPaths(const std::string &prefix, const std::vector<std::string> &paths);

@@ -6,6 +6,9 @@
 // settings file is real, read and written through this system's own calls.
 
 #include "settings/systemservices.h"
+#ifndef _WIN32
+#include "settings/wineprefixes.h"
+#endif
 
 #include <string>
 #include <utility>
@@ -26,6 +29,14 @@ public:
         return m_dialogAnswer;
     }
     void openWebAddress(const std::string &address) override { webAddresses.push_back(address); }
+#ifndef _WIN32
+    // The prefixes looked in are winePrefix alone, never the user's own.
+    unsigned gameCodePage(const std::string &gameFolder) override
+    {
+        return WinePrefixSearch().codePageOf(gameFolder, "", winePrefix);
+    }
+    std::string winePrefix;
+#endif
 
     int dialogs = 0;
     std::vector<std::string> webAddresses;

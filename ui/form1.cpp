@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form1.h"
 
+#include "playerfile/codepage.h"
 #include "playerfile/playerfile.h"
 #include "settings/gamefolder.h"
 #include "ui/application.h"
@@ -59,6 +60,8 @@ bool Form1::Form_Load(SystemServices &services, const std::filesystem::path &set
     if (folder.empty())
         return false;
     GameFolder = folder;
+    // The game's own code page from here on: the names as the game shows them.
+    SelectCodePage(services.gameCodePage(folder));
     AppendPlayerNames(List1);
     // Runs the selection handling at once, so the first player's macros are
     // in place before the window shows.
@@ -167,7 +170,7 @@ void Form1::ShowFileReadable(bool readable, const QString &why)
         return;
     // Unreadable, the list and the macros keep what they showed, dimmed.
     for (QWidget *control : std::initializer_list<QWidget *>{List1, Command1, Command2})
-        control->setEnabled(readable);
+        m_focusReturn.setEnabled(control, readable);
     for (ClassicLabel *label : lblMacro)
         label->setEnabled(readable);
     lblPlayerName->setCaption(readable ? QStringLiteral("Player Name")

@@ -3,6 +3,7 @@
 
 #include "copies/changewriter.h"
 #include "ui/filewatch.h"
+#include "ui/focusreturn.h"
 #include "ui/globals.h"
 #include "ui/ui_form1.h"
 
@@ -70,6 +71,7 @@ private:
 
     CopyOptions m_copyOptions;
     FileWatch m_fileWatch;
+    FocusReturn m_focusReturn{this};
     // A change of the file waits while a modal window is up.
     bool m_followPending = false;
 };

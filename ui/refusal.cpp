@@ -16,7 +16,7 @@ void ShowRefusal(QWidget *parent, const UnencodableCharacterError &error)
     QMessageBox::warning(
         parent, QStringLiteral("Not saved"),
         QStringLiteral("The character %1 cannot be stored in the player file, which holds only "
-                       "the characters of the character map.\n\nNothing was saved. Please "
-                       "replace the character and submit again.")
-            .arg(character));
+                       "the characters of %2, as the character map shows them.\n\nNothing was "
+                       "saved. Please replace the character and submit again.")
+            .arg(character, QString::fromStdString(CodePageName())));
 }

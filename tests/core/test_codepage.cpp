@@ -3,16 +3,34 @@
 #include "playerfile/codepage.h"
 #include "tests/core/check.h"
 
-TEST_CASE("every byte 1..255 maps to one character and back")
+// Each code page the game may run with, then the one in use before.
+TEST_CASE("every byte 1..255 maps to one character and back, in every single-byte code page")
 {
-    std::u16string seen;
-    for (int b = 1; b < 256; ++b) {
-        const char16_t c = CharacterForByte(static_cast<unsigned char>(b));
-        CHECK(c != 0);
-        CHECK(seen.find(c) == std::u16string::npos);
-        seen.push_back(c);
-        CHECK_EQ(int(*ByteForCharacter(c)), b);
+    const unsigned before = SelectedCodePage();
+    for (const unsigned codePage : SingleByteWindowsCodePages) {
+        CHECK_EQ(SelectCodePage(codePage), codePage);
+        std::u16string seen;
+        for (int b = 1; b < 256; ++b) {
+            const char16_t c = CharacterForByte(static_cast<unsigned char>(b));
+            CHECK(c != 0);
+            CHECK(seen.find(c) == std::u16string::npos);
+            seen.push_back(c);
+            CHECK_EQ(int(*ByteForCharacter(c)), b);
+        }
     }
+    SelectCodePage(1250);
+    CHECK_EQ(CodePageName(), std::string("Windows-1250"));
+    CHECK_EQ(DecodeBytes("\xA3ukasz"), std::u16string(u"\u0141ukasz"));
+    CHECK_EQ(EncodeText(u"\u0141ukasza"), std::string("\xA3ukasza"));
+    try {
+        EncodeText(u"\u00E6");
+        check::fail(__FILE__, __LINE__, "not refused");
+    } catch (const UnencodableCharacterError &e) {
+        CHECK(std::string(e.what()).find("Windows-1250") != std::string::npos);
+    }
+    SelectCodePage(1251);
+    CHECK_EQ(CharacterForByte(0xC0), u'\u0410');
+    CHECK_EQ(SelectCodePage(before), before);
 }
 
 TEST_CASE("any byte string round-trips")
@@ -34,6 +52,11 @@ TEST_CASE("Windows-1252 where it differs from Latin-1, and its five undefined by
     CHECK_EQ(CharacterForByte(0xE9), u'\u00E9');
     // U+0080 is not in Windows-1252: byte 0x80 is the euro sign.
     CHECK(!ByteForCharacter(u'\u0080'));
+    // Not a single-byte code page, or none at all: Windows-1252.
+    for (const unsigned other : {932u, 0u, 65001u, 28591u}) {
+        SelectCodePage(1250);
+        CHECK_EQ(SelectCodePage(other), 1252u);
+    }
 }
 #endif
 

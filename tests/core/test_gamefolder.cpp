@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -34,6 +36,7 @@ public:
         calls.push_back("registry");
         return registry;
     }
+    unsigned gameCodePage(const std::string &) override { return 0; }
     std::string readProfileString(const std::filesystem::path &fileName, const std::string &section,
                                   const std::string &key, const std::string &defaultValue) override
     {
@@ -240,5 +243,52 @@ TEST_CASE("the user's settings folder is the system's own")
     ::setenv("HOME", savedHome.c_str(), 1);
 #endif
 }
+
+#ifndef _WIN32
+TEST_CASE("the game's code page is that of the prefix whose entry gave its folder")
+{
+    const testfiles::TempDir dir;
+    const std::string prefix = dir.file("prefix");
+    const std::string game =
+        std::filesystem::weakly_canonical(dir.file("games")).string() + "/KORVAX";
+    std::filesystem::create_directories(prefix + "/dosdevices");
+    std::filesystem::create_directory_symlink("/", prefix + "/dosdevices/z:");
+    testfiles::writeText(
+        prefix + "/system.reg",
+        "WINE REGISTRY Version 2\n\n"
+        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\korvax.exe] 1\n"
+        "\"Path\"=\"Z:" +
+            game +
+            "\"\n\n[System\\\\CurrentControlSet\\\\Control\\\\Nls\\\\CodePage] 1\n"
+            "\"ACP\"=\"1250\"\n");
+    const auto saved = [](const char *name) -> std::optional<std::string> {
+        const char *value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const auto home = saved("HOME"), winePrefix = saved("WINEPREFIX"),
+               cache = saved("XDG_CACHE_HOME");
+    ::setenv("HOME", dir.file("home").c_str(), 1);
+    ::setenv("WINEPREFIX", prefix.c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
+
+    // The folder lies on Z:, the whole system, in no prefix's own drive:
+    // only the entry ties it to this prefix.
+    PlatformServices system;
+    const std::string folder = ResolveGameFolder(system, dir.file("unused.cfg"), 0);
+    CHECK_EQ(folder, game);
+    CHECK_EQ(system.gameCodePage(folder), 1250u);
+    CHECK_EQ(system.gameCodePage(dir.file("elsewhere")), 0u);
+    CHECK(testfiles::readText(dir.file("cache/korvax-editor/wine-registries.cache"))
+              .find("\t1250\t") != std::string::npos);
+
+    for (const auto &[name, value] :
+         {std::pair{"HOME", home}, {"WINEPREFIX", winePrefix}, {"XDG_CACHE_HOME", cache}}) {
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+}
+#endif
 
 CHECK_MAIN

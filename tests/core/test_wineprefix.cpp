@@ -112,6 +112,8 @@ TEST_CASE("the game's folder is found in a prefix that Wine made")
           std::optional(std::vector<std::string>{"C:\\Spiele\\KORVAX \xC3\xA9\xE2\x82\xAC"}));
     const std::string driveC = fs::canonical(wine.prefix() + "/drive_c").string();
     CHECK_EQ(GameFolderFromWinePrefix(wine.prefix()), driveC + "/" + folder);
+    // Made in the C locale, which Wine takes for en-US.
+    CHECK(ReadAnsiCodePage(wine.prefix() + "/system.reg") == std::optional(1252u));
 }
 
 int main(int argc, char **argv)

@@ -24,6 +24,16 @@ const std::string Entry =
     "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\korvax.exe] 1\n"
     "\"Path\"=\"C:\\\\KORVAX\"\n";
 
+// A registry as Wine writes it for a prefix made in a locale whose ANSI code
+// page is `acp`.
+std::string withCodePage(const std::string &registry, const std::string &acp)
+{
+    return registry +
+           "\n[System\\\\CurrentControlSet\\\\Control\\\\Nls\\\\CodePage] 1\n"
+           "\"1250\"=\"c_1250.nls\"\n\"ACP\"=\"" +
+           acp + "\"\n\"OEMCP\"=\"852\"\n";
+}
+
 void makePrefix(const std::string &prefix)
 {
     fs::create_directories(prefix + "/drive_c");
@@ -235,6 +245,56 @@ TEST_CASE("what each registry held is remembered while the file is unchanged")
     CHECK_EQ(WineRegistryCacheFile("c", "/h"),
              std::string("/h/.cache/korvax-editor/wine-registries.cache"));
     CHECK_EQ(WineRegistryCacheFile("", ""), std::string());
+}
+
+TEST_CASE("the code page is the one of the prefix the game was found in or lies in")
+{
+    const MadeUpHome made;
+    const std::string home = made.home();
+    const std::string bottle = home + "/.local/share/bottles/bottles/bottle";
+    const std::string wine = home + "/.wine";
+    const std::string cache = made.cacheFile();
+    testfiles::writeText(bottle + "/system.reg", withCodePage(Entry, "1250"));
+    testfiles::writeText(wine + "/system.reg", withCodePage(NoEntry, "1251"));
+    WinePrefixSearch search(cache);
+    const std::string found = search.gameFolder(home, "");
+    CHECK_EQ(found, folderOf(bottle));
+    CHECK_EQ(search.codePageOf(found, home, ""), 1250u);
+
+    // Named by the settings file: the prefix whose drive_c, or another of
+    // its drives, holds it; the drive of the whole system tells nothing.
+    const std::string outside = fs::path(home).parent_path().string() + "/games";
+    fs::create_directories(outside + "/KORVAX");
+    fs::create_directory_symlink(outside, wine + "/dosdevices/d:");
+    fs::create_directory_symlink("/", wine + "/dosdevices/z:");
+    CHECK_EQ(WinePrefixSearch().codePageOf(folderOf(wine), home, ""), 1251u);
+    CHECK_EQ(WinePrefixSearch().codePageOf(outside + "/KORVAX/", home, ""), 1251u);
+    CHECK_EQ(WinePrefixSearch().codePageOf(outside + "-other/KORVAX", home, ""), 0u);
+    CHECK_EQ(WinePrefixSearch().codePageOf(folderOf(bottle), "", ""), 0u);
+
+    // Found through an entry on the drive of the whole system: that prefix.
+    fs::create_directory_symlink("/", bottle + "/dosdevices/z:");
+    std::string onZ = Entry;
+    onZ.replace(onZ.find("C:\\\\KORVAX"), 10, "Z:" + outside + "-other/KORVAX");
+    testfiles::writeText(bottle + "/system.reg", withCodePage(onZ, "1253"));
+    const std::string viaZ = search.gameFolder(home, "");
+    CHECK_EQ(viaZ, fs::weakly_canonical(outside + "-other/KORVAX").string());
+    CHECK_EQ(search.codePageOf(viaZ, home, ""), 1253u);
+
+    // Missing, or not a number: none. The value comes from the cache while
+    // the file is unchanged.
+    for (const auto &[registry, expected] : {std::pair{NoEntry, 0u},
+                                             {withCodePage(NoEntry, "932"), 932u},
+                                             {withCodePage(NoEntry, "12x"), 0u},
+                                             {withCodePage(NoEntry, "1257"), 1257u}}) {
+        testfiles::writeText(wine + "/system.reg", registry);
+        CHECK_EQ(WinePrefixSearch(cache).codePageOf(folderOf(wine), home, ""), expected);
+    }
+    const auto time = fs::last_write_time(wine + "/system.reg");
+    testfiles::writeText(wine + "/system.reg", withCodePage(NoEntry, "1254"));
+    fs::last_write_time(wine + "/system.reg", time);
+    CHECK_EQ(WinePrefixSearch(cache).codePageOf(folderOf(wine), home, ""), 1257u);
+    CHECK_EQ(WinePrefixSearch().codePageOf(folderOf(wine), home, ""), 1254u);
 }
 
 CHECK_MAIN

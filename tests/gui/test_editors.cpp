@@ -302,6 +302,68 @@ private slots:
         QCOMPARE(g.game.bytes(), SampleGame::originalBytes());
     }
 
+    // Under Wine the game runs with its prefix's code page, here Polish: the
+    // names are listed, written, offered and refused in it. A prefix that
+    // names none, or one of two bytes a character, keeps Windows-1252.
+    void theGamesPrefixGivesTheCodePage()
+    {
+        SampleGame game;
+        const QTemporaryDir prefix;
+        const auto writeRegistry = [&](const QByteArray &acp) {
+            QFile reg(prefix.filePath(QStringLiteral("system.reg")));
+            QVERIFY(reg.open(QIODevice::WriteOnly));
+            reg.write("WINE REGISTRY Version 2\n\n"
+                      "[System\\\\CurrentControlSet\\\\Control\\\\Nls\\\\CodePage] 1\n" +
+                      (acp.isEmpty() ? QByteArray() : "\"ACP\"=\"" + acp + "\"\n"));
+        };
+        QVERIFY(QDir(prefix.path()).mkdir(QStringLiteral("dosdevices")));
+        QVERIFY(QFile::link(QString::fromStdString(game.folder()),
+                            prefix.filePath(QStringLiteral("dosdevices/d:"))));
+        {
+            QFile file(game.playerFile());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(NameAt(1)));
+            QCOMPARE(file.write("\xA3ukasz\0", 7), 7);
+        }
+        const QByteArray start = game.bytes();
+        const auto load = [&](Form1 &window) {
+            game.isolate(window);
+            StandInServices services(game.folder());
+            services.winePrefix = prefix.path().toStdString();
+            return window.Form_Load(services, "unused.cfg");
+        };
+
+        writeRegistry("1250");
+        Form1 window;
+        QVERIFY(load(window));
+        QCOMPARE(window.List1->item(1)->text(), QStringLiteral("\u0141ukasz"));
+        window.List1->setCurrentRow(1);
+        QVERIFY(ShowAndActivate(window));
+        QVERIFY(RunModal(window.Command1, [&](QDialog *d) {
+            auto *editor = qobject_cast<frmname *>(d);
+            editor->txtname->setText(QStringLiteral("\u00C6"));
+            const auto message = AnswerNextMessageBox();
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+            QVERIFY2(message->contains(QStringLiteral("only the characters of Windows-1250")),
+                     qPrintable(*message));
+            editor->txtname->setText(QStringLiteral("\u0141ukasza"));
+            QTest::mouseClick(editor->cmdsave, Qt::LeftButton);
+        }));
+        QCOMPARE(game.bytes(), patched(NameAt(1), QByteArray("\xA3ukasza\0\0", 9), start));
+        QCOMPARE(window.List1->item(1)->text(), QStringLiteral("\u0141ukasza"));
+        const Form3 map(nullptr);
+        QCOMPARE(map.Label1[0xA3]->caption(), QStringLiteral("\u0141"));
+        QCOMPARE(map.Label1[0xC6]->caption(), QStringLiteral("\u0106"));
+
+        for (const QByteArray &acp : {QByteArray("932"), QByteArray()}) {
+            writeRegistry(acp);
+            Form1 western;
+            QVERIFY(load(western));
+            QCOMPARE(western.List1->item(1)->text(), QStringLiteral("\u00A3ukasza"));
+            const Form3 latin(nullptr);
+            QCOMPARE(latin.Label1[0xA3]->caption(), QStringLiteral("\u00A3"));
+        }
+    }
+
     // --- macros editor -----------------------------------------------------
 
     void macrosEditorOpensOnTheSelectedPlayer()

@@ -170,10 +170,14 @@ private slots:
 
         // Gone: the window keeps what it showed, dimmed, and says so; back:
         // it shows the file again.
+        // The keyboard goes back to the list that had it.
         const QStringList listed = names(window);
         const QStringList macros = captions(window);
+        window.List1->setFocus();
+        QCOMPARE(window.focusWidget(), window.List1);
         QVERIFY(QFile::remove(game.playerFile()));
         QTRY_VERIFY(!window.List1->isEnabled());
+        QVERIFY(window.focusWidget() != window.List1);
         QCOMPARE(window.lblPlayerName->caption(), QStringLiteral("kvxplr.sav cannot be read"));
         QVERIFY2(window.List1->toolTip().contains(game.playerFile()),
                  qPrintable(window.List1->toolTip()));
@@ -182,6 +186,7 @@ private slots:
         QCOMPARE(captions(window), macros);
         SampleSave::WriteTo(game.folder());
         QTRY_VERIFY(window.List1->isEnabled());
+        QCOMPARE(window.focusWidget(), window.List1);
         QCOMPARE(window.lblPlayerName->caption(), QStringLiteral("Player Name"));
         QVERIFY(window.lblMacro[0]->isEnabled() && window.Command2->isEnabled());
         QCOMPARE(names(window).at(0), QStringLiteral("Maximilian Vogt"));
