@@ -202,10 +202,13 @@ private slots:
         QVERIFY(game.writer().submitName(2, u"Zo\u00EB", script));
         QVERIFY(game.writer().submitMacros(2, WithMacro4(u"GG"), script));
         game.poke(GameOffset, "game");
+        // The game's bytes in the name field, after the copy's name
+        // ("Renée Strauß", 12 bytes) and its two zero bytes.
+        game.poke(NameAt(2) + 14, "abc");
         const BackupCopy first = game.copies().last();
 
-        // One player: the name and macros of player 3 as they were; the
-        // game's byte stays.
+        // One player: the name and macros of player 3 as a Submit writes
+        // them; the game's bytes stay.
         QVERIFY(game.writer().restorePlayer(first, 2, script));
         QCOMPARE(script.asked.last(),
                  QStringLiteral("Put back the name and the ten macros of player 3, \"Renée "
@@ -213,7 +216,9 @@ private slots:
                                 "kvxplr.sav changes.")
                      .arg(first.when()));
         QVERIFY(script.yesDefaults.last());
-        QCOMPARE(game.bytes(), Patched(original, GameOffset, "game"));
+        const QByteArray restored = Patched(Patched(original, GameOffset, "game"), NameAt(2) + 12,
+                                            QByteArray("\0\0abc", 5));
+        QCOMPARE(game.bytes(), restored);
 
         // The whole file: the game's byte goes back too, and No is the default.
         QVERIFY(game.writer().restoreFile(first, script));
@@ -231,7 +236,7 @@ private slots:
         QVERIFY(
             script.asked.last().contains(QStringLiteral("before the restore of an earlier copy?")));
         QVERIFY(!script.yesDefaults.last());
-        QCOMPARE(game.bytes(), Patched(original, GameOffset, "game"));
+        QCOMPARE(game.bytes(), restored);
         QVERIFY(script.told.isEmpty());
     }
 
@@ -331,13 +336,17 @@ private slots:
 
     void aStepRecordReadsBackOnlyWhole()
     {
-        const StepRecord record{
-            false, {{20, std::string("Ann\0\0", 5)}, {8420, "\n\n"}}, "2026-12-09 14.03.27.415"};
+        const StepRecord record{false,
+                                {{20, std::string("Ann\0\0", 5)}, {8420, "\n\n"}},
+                                "2026-12-09 14.03.27.415",
+                                true};
         const std::string bytes = record.serialize();
         QCOMPARE(StepRecord::parse(bytes), std::optional(record));
-        QCOMPARE(StepRecord::undoneStamp(bytes), std::string("2026-12-09 14.03.27.415"));
         QVERIFY(!StepRecord::parse(bytes.substr(0, bytes.size() - 1)));
         QVERIFY(!StepRecord::parse(bytes + "x"));
+        // A record of an earlier version, which wrote them only once done.
+        QCOMPARE(StepRecord::parse("korvax-editor step 1\nrange 20 3\nAnn\nend\n"),
+                 std::optional(StepRecord{false, {{20, "Ann"}}, {}, false}));
     }
 };
 
