@@ -170,6 +170,25 @@ BackupStore::Progress ProgressOf(const StepRecord &record, std::string_view then
     return SameIn(record, now, then) ? Progress::Untouched : Progress::Torn;
 }
 
+// A Submit's check of its field: whether it still holds what was read, by
+// the window at first, then by the look before the last question; when not,
+// the question that names what it holds now.
+template <typename Texts>
+auto SubmitCheck(std::int16_t slot, const std::optional<Texts> &read, const Texts &toWrite,
+                 Texts (*in)(std::string_view, std::int16_t))
+{
+    return [slot, &read, &toWrite, in](const std::string *agreed,
+                                       std::string_view now) -> std::optional<QString> {
+        const std::optional<Texts> then = agreed ? std::optional(in(*agreed, slot)) : read;
+        if (!then)
+            return std::nullopt;
+        const auto changed = ChangedSinceRead(*then, in(now, slot), toWrite);
+        if (changed.empty())
+            return std::nullopt;
+        return OverwriteQuestion(slot, changed);
+    };
+}
+
 QString NoCopyReason(std::uint64_t size)
 {
     return QStringLiteral("kvxplr.sav is %1 bytes long, far more than a player file; copies are "
@@ -269,17 +288,7 @@ bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text, Quest
     Plan plan{Change::name(slot),
               {false, {range}, {}, false},
               false,
-              [slot, &read, &toWrite](const std::string *agreed,
-                                      std::string_view now) -> std::optional<QString> {
-                  const std::optional<std::u16string> then =
-                      agreed ? std::optional(NameIn(*agreed, slot)) : read;
-                  if (!then)
-                      return std::nullopt;
-                  const auto changed = ChangedSinceRead(*then, NameIn(now, slot), toWrite);
-                  if (changed.empty())
-                      return std::nullopt;
-                  return OverwriteQuestion(slot, changed);
-              },
+              SubmitCheck(slot, read, toWrite, NameIn),
               {}};
     return write(plan, std::nullopt, questions);
 }
@@ -297,17 +306,7 @@ bool ChangeWriter::submitMacros(std::int16_t slot, const MacroTexts &texts, Ques
     Plan plan{Change::macros(slot),
               {false, {range}, {}, false},
               false,
-              [slot, &read, &texts](const std::string *agreed,
-                                    std::string_view now) -> std::optional<QString> {
-                  const std::optional<MacroTexts> then =
-                      agreed ? std::optional(MacrosIn(*agreed, slot)) : read;
-                  if (!then)
-                      return std::nullopt;
-                  const auto changed = ChangedSinceRead(*then, MacrosIn(now, slot), texts);
-                  if (changed.empty())
-                      return std::nullopt;
-                  return OverwriteQuestion(slot, changed);
-              },
+              SubmitCheck(slot, read, texts, MacrosIn),
               {}};
     return write(plan, std::nullopt, questions);
 }
