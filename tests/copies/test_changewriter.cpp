@@ -454,6 +454,29 @@ private slots:
         QCOMPARE(game.copies().size(), count);
     }
 
+    void theCopiesStayWithinTheirDiskBudget()
+    {
+        Game game;
+        Script script;
+        // The largest file that is copied, 4 MiB: 17 changes make more
+        // copies than the budget holds.
+        QVERIFY(QFile::resize(game.file(), qint64(ChangeWriter::LargestCopiedFile)));
+        const QByteArray original = game.bytes();
+        for (int i = 0; i < 17; ++i)
+            QVERIFY(
+                game.writer().submitName(1, QStringLiteral("N%1").arg(i).toStdU16String(), script));
+        const QList<BackupCopy> copies = game.copies();
+        QVERIFY(copies.size() < 17);
+        std::uint64_t used = 0;
+        for (const BackupCopy &copy : copies.mid(0, copies.size() - 1))
+            used +=
+                std::uint64_t(QFileInfo(copy.path).size() + QFileInfo(copy.recordPath()).size());
+        QVERIFY(used <= BackupStore::DiskBudget);
+        QFile first(copies.last().path);
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        QCOMPARE(first.readAll(), original);
+    }
+
     void aFileFarLargerThanAPlayerFileIsPatchedWithoutACopy()
     {
         Game game;
