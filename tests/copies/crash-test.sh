@@ -5,9 +5,9 @@
 # before the write, as after it, or, for a write of two ranges cut off
 # between them, in a state that one Ctrl+Z takes back to before; when after,
 # a copy of the state before, and one Ctrl+Z (after an undo, the restore of
-# the newest copy) puts that state back. The paths run through korvax-crash-driver,
-# the editor's write code without its windows, which answers Yes to every
-# question. A kill keeps the page cache: this proves the order of the
+# the newest copy) puts that state back. The paths (undo-player: the undo of
+# a one-player restore) run through korvax-crash-driver, the editor's write
+# code without its windows, which answers Yes to every question. A kill keeps the page cache: this proves the order of the
 # calls, not their durability, which the flushes carry.
 #
 # usage: crash-test.sh CRASH_DRIVER MAKE_SAMPLE_SAVE
@@ -66,11 +66,6 @@ run_driver() {
     shift 2
     [[ $path == undo-player ]] && path=undo
     "$@" "$driver" "$dir/game" "$dir/backups" "$path"
-}
-
-# The newest copy in the backups folder.
-newest_copy() {
-    find "$1/backups" -name '*.sav' | sort | tail -n 1
 }
 
 # After a kill: the file as before, as after, or torn between two ranges;
