@@ -536,11 +536,10 @@ bool ChangeWriter::writeAfterLook(const Plan &plan, const std::optional<BackupCo
         }
     }
     const bool recorded = copy && !noRecord;
-    bool started = record.wholeFile; // whether a byte may have changed
     try {
         if (record.wholeFile) {
             replaceWhole(record.ranges.front().bytes, look, questions);
-        } else if (!patch(record.ranges, look, started)) {
+        } else if (!patch(record.ranges, look)) {
             if (recorded)
                 store().dropStep(*copy);
             // The game's save, kept as a copy of its own; the file holds it too.
@@ -552,7 +551,9 @@ bool ChangeWriter::writeAfterLook(const Plan &plan, const std::optional<BackupCo
             return false;
         }
     } catch (...) {
-        if (recorded && !started)
+        // A failure that changed no byte leaves a plain copy; one that may
+        // have leaves its step, for Ctrl+Z.
+        if (recorded && unchanged(record, look))
             store().dropStep(*copy);
         throw;
     }
@@ -569,8 +570,16 @@ bool ChangeWriter::writeAfterLook(const Plan &plan, const std::optional<BackupCo
     return true;
 }
 
-bool ChangeWriter::patch(const std::vector<WrittenRange> &ranges, const Look &look,
-                         bool &started) const
+bool ChangeWriter::unchanged(const StepRecord &record, const Look &look) const
+{
+    try {
+        return SameIn(record, Look::at(playerFile()).bytes, look.bytes);
+    } catch (const FileError &) {
+        return false;
+    }
+}
+
+bool ChangeWriter::patch(const std::vector<WrittenRange> &ranges, const Look &look) const
 {
     PlayerFileWriter writer(playerFile());
     // Opened for writing: what the fields hold now must still be what the
@@ -589,7 +598,6 @@ bool ChangeWriter::patch(const std::vector<WrittenRange> &ranges, const Look &lo
         if (range.offset + range.bytes.size() > length)
             writer.WriteBytes(range.offset, range.bytes);
     }
-    started = true;
     for (const WrittenRange &range : ranges)
         writer.WriteBytes(range.offset, range.bytes);
     return true;

@@ -85,7 +85,8 @@ private:
     BackupCopy keepCopy(const Change &change, const Look &look) const;
     bool writeAfterLook(const Plan &plan, const std::optional<BackupCopy> &copy, const Look &look,
                         Questions &questions) const;
-    bool patch(const std::vector<WrittenRange> &ranges, const Look &look, bool &started) const;
+    bool patch(const std::vector<WrittenRange> &ranges, const Look &look) const;
+    bool unchanged(const StepRecord &record, const Look &look) const;
     void replaceWhole(const std::string &bytes, const Look &look, Questions &questions) const;
 
     CopyOptions m_options;
