@@ -197,6 +197,13 @@ QString NoCopyReason(std::uint64_t size)
         .arg(ChangeWriter::LargestCopiedFile / (1024 * 1024));
 }
 
+// A put-back never writes without a copy of what it replaces.
+QString NothingPutBack(const BackupError &error)
+{
+    return QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. Nothing was put back.")
+        .arg(error.folder(), error.reason());
+}
+
 } // namespace
 
 // The player file as one read found it: its first bytes, up to
@@ -437,10 +444,8 @@ bool ChangeWriter::putBack(Plan plan, const std::function<Question(std::string_v
 {
     Look now = Look::at(playerFile());
     if (!now.whole) {
-        questions.tell(
-            QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. Nothing was "
-                           "put back.")
-                .arg(QDir::toNativeSeparators(store().folder()), NoCopyReason(now.size)));
+        questions.tell(NothingPutBack(
+            BackupError(QDir::toNativeSeparators(store().folder()), NoCopyReason(now.size))));
         return false;
     }
     const auto [text, yesByDefault] = question(now.bytes);
@@ -479,16 +484,15 @@ bool ChangeWriter::write(const Plan &plan, std::optional<std::string> agreed,
             continue;
         }
         std::optional<BackupCopy> copy;
-        // A write that changes no byte needs no copy, and Ctrl+Z would have
-        // nothing to take back.
-        if (!withoutCopy && !Holds(now.bytes, plan.record)) {
+        // A Submit that changes no byte needs no copy, and Ctrl+Z would
+        // have nothing to take back; an undo is recorded even so, or Ctrl+Z
+        // would aim at the same step again.
+        if (!withoutCopy && (plan.putBack || !Holds(now.bytes, plan.record))) {
             try {
                 copy = keepCopy(plan.change, now);
             } catch (const BackupError &error) {
                 if (plan.putBack) {
-                    questions.tell(QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. "
-                                                  "Nothing was put back.")
-                                       .arg(error.folder(), error.reason()));
+                    questions.tell(NothingPutBack(error));
                     return false;
                 }
                 if (!questions.ask(QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. "

@@ -209,6 +209,13 @@ private slots:
         QVERIFY(!script.yesDefaults[0]);
         QCOMPARE(game.bytes(), changed);
         QCOMPARE(game.copies().size(), 1);
+
+        // The fields hold the old bytes again: an undo changes nothing, yet
+        // it is a step, and Ctrl+Z does not aim at the change a second time.
+        const int offset = macros ? MacroAt(2, 0) : NameAt(2);
+        game.poke(offset, Original().mid(offset, macros ? 400 : 5));
+        QVERIFY(game.writer().undo(script));
+        QVERIFY(!game.writer().undoTarget());
     }
 
     void aSaveWhileAQuestionIsOpenIsNeverLost_data()
