@@ -345,8 +345,9 @@ std::optional<BackupCopy> BackupStore::undoTarget(const PendingProgress &progres
         const std::optional<StepRecord> record = step(copy);
         if (!record)
             continue;
-        const Progress made =
-            record->pending && progress ? progress(copy, *record) : Progress::Written;
+        const Progress made = !record->pending ? Progress::Written
+                              : progress       ? progress(copy, *record)
+                                               : Progress::Torn;
         if (made == Progress::Untouched || undone.contains(copy.stamp))
             continue;
         // An undo cut off halfway is taken back itself, to where it began.

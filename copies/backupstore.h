@@ -124,8 +124,8 @@ public:
     // The step that Ctrl+Z takes back: the newest one, not an undo itself,
     // that no undo has taken back yet. A pending step counts as `progress`
     // tells: one that changed nothing is passed over, a torn one (an undo
-    // too) is taken back. Without `progress` a pending step counts as
-    // written.
+    // too) is taken back. Without `progress` (the file unread) a pending
+    // step counts as torn: there may be something to take back.
     std::optional<BackupCopy> undoTarget(const PendingProgress &progress = {}) const;
 
 private:
