@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
@@ -63,6 +64,15 @@ bool IsStamp(const QString &text)
             return false;
     }
     return true;
+}
+
+// A copy and its record, as much of the disk as they take.
+std::uint64_t SizeOnDisk(const BackupCopy &copy)
+{
+    const auto size = [](const QString &path) {
+        return static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(path).size(), 0));
+    };
+    return size(copy.path) + size(copy.recordPath());
 }
 
 } // namespace
@@ -238,18 +248,64 @@ void BackupStore::recordStep(const BackupCopy &copy, const StepRecord &record) c
     } catch (const FileError &error) {
         throw BackupError(QDir::toNativeSeparators(folder()), QString::fromUtf8(error.reason()));
     }
-    prune();
+    if (!record.pending)
+        prune();
+}
+
+void BackupStore::dropStep(const BackupCopy &copy) const
+{
+    RemoveFileQuietly(ToNativePath(copy.recordPath()));
 }
 
 void BackupStore::prune() const
 {
-    // The newest KeptCopies stay, and the oldest: the file as it was before
-    // the editor first changed it. A record goes before its copy, so a
-    // copy is never left with a record that names a step of its own.
     const QList<BackupCopy> all = copies();
-    for (qsizetype i = KeptCopies; i < all.size() - 1; ++i) {
-        QFile::remove(all[i].recordPath());
-        QFile::remove(all[i].path);
+    if (all.isEmpty())
+        return;
+    // An undo goes with the step it took back, and its size counts with
+    // that step's: it never pushes a change out on its own.
+    QHash<QString, QString> tookBack;       // an undo's stamp: the stamp of its step
+    QHash<QString, std::uint64_t> undoSize; // a step's stamp: the size of its undos
+    QList<bool> isStep;
+    for (const BackupCopy &copy : all) {
+        const std::optional<StepRecord> record = step(copy);
+        isStep.append(record.has_value());
+        if (copy.change.kind == Change::Kind::Undo && record && !record->undoes.empty()) {
+            const QString target = QString::fromStdString(record->undoes);
+            tookBack.insert(copy.stamp, target);
+            undoSize[target] += SizeOnDisk(copy);
+        }
+    }
+    // Newest first: the last KeptChanges changes and the plain copies
+    // among them, as far as the budget reaches; always the first copy.
+    QSet<QString> kept{all.last().stamp};
+    int changes = 0;
+    std::uint64_t used = 0;
+    for (qsizetype i = 0; i < all.size() && changes < KeptChanges; ++i) {
+        const BackupCopy &copy = all[i];
+        if (tookBack.contains(copy.stamp))
+            continue;
+        const std::uint64_t size = SizeOnDisk(copy) + undoSize.value(copy.stamp);
+        if (used > 0 && used + size > DiskBudget)
+            break;
+        kept.insert(copy.stamp);
+        used += size;
+        if (isStep[i] && copy.change.kind != Change::Kind::Undo)
+            ++changes;
+    }
+    // Oldest first, so that the undo of an undo follows the one it took back.
+    for (qsizetype i = all.size() - 1; i >= 0; --i) {
+        const auto step = tookBack.constFind(all[i].stamp);
+        if (step != tookBack.constEnd() && kept.contains(*step))
+            kept.insert(all[i].stamp);
+    }
+    // A record goes before its copy, so a copy is never left with a record
+    // that names a step of its own.
+    for (const BackupCopy &copy : all) {
+        if (kept.contains(copy.stamp))
+            continue;
+        QFile::remove(copy.recordPath());
+        QFile::remove(copy.path);
     }
 }
 
@@ -280,20 +336,24 @@ std::optional<StepRecord> BackupStore::step(const BackupCopy &copy) const
     return StepRecord::parse(file.readAll().toStdString());
 }
 
-std::optional<BackupCopy> BackupStore::undoTarget() const
+std::optional<BackupCopy> BackupStore::undoTarget(const PendingProgress &progress) const
 {
     // Each undo's record names the step it took back; copies without a
     // record were never written over and are no steps.
     QSet<QString> undone;
     for (const BackupCopy &copy : copies()) {
-        QFile record(copy.recordPath());
-        if (!record.open(QIODevice::ReadOnly))
+        const std::optional<StepRecord> record = step(copy);
+        if (!record)
             continue;
-        if (copy.change.kind == Change::Kind::Undo)
-            undone.insert(
-                QString::fromStdString(StepRecord::undoneStamp(record.read(256).toStdString())));
-        else if (!undone.contains(copy.stamp))
+        const Progress made = !record->pending ? Progress::Written
+                              : progress       ? progress(copy, *record)
+                                               : Progress::Torn;
+        if (made == Progress::Untouched || undone.contains(copy.stamp))
+            continue;
+        // An undo cut off halfway is taken back itself, to where it began.
+        if (copy.change.kind != Change::Kind::Undo || made == Progress::Torn)
             return copy;
+        undone.insert(QString::fromStdString(record->undoes));
     }
     return std::nullopt;
 }

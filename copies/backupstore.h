@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -81,7 +82,16 @@ private:
 class BackupStore
 {
 public:
-    static constexpr int KeptCopies = 100;
+    // Pruning keeps the newest KeptChanges changes, each with its undo, as
+    // long as all copies stay within DiskBudget bytes, and always the first
+    // copy: the file as it was before the editor first changed it.
+    static constexpr int KeptChanges = 100;
+    static constexpr std::uint64_t DiskBudget = 64 * 1024 * 1024;
+
+    // How far the write of a step still marked pending got, as the player
+    // file shows it now.
+    enum class Progress { Untouched, Torn, Written };
+    using PendingProgress = std::function<Progress(const BackupCopy &, const StepRecord &)>;
 
     // ${XDG_DATA_HOME:-~/.local/share}/korvax-editor/backups on Linux,
     // %LOCALAPPDATA%\korvax-editor\backups on Windows.
@@ -97,10 +107,13 @@ public:
     // folder flushed. Throws BackupError.
     BackupCopy addCopy(const Change &change, const std::string &bytes) const;
 
-    // Makes `copy` an undo step, recording what its change wrote, then
-    // deletes all but the newest KeptCopies copies and the first one.
-    // Throws BackupError.
+    // Keeps beside `copy` what its change writes, flushed with its folder:
+    // pending before the write, done after it. Once done, prunes. Throws
+    // BackupError.
     void recordStep(const BackupCopy &copy, const StepRecord &record) const;
+    // Takes back a pending record whose write changed no byte: the copy
+    // stays a plain copy.
+    void dropStep(const BackupCopy &copy) const;
 
     // Newest first.
     QList<BackupCopy> copies() const;
@@ -109,8 +122,11 @@ public:
     std::optional<StepRecord> step(const BackupCopy &copy) const;
 
     // The step that Ctrl+Z takes back: the newest one, not an undo itself,
-    // that no undo has taken back yet.
-    std::optional<BackupCopy> undoTarget() const;
+    // that no undo has taken back yet. A pending step counts as `progress`
+    // tells: one that changed nothing is passed over, a torn one (an undo
+    // too) is taken back. Without `progress` (the file unread) a pending
+    // step counts as torn: there may be something to take back.
+    std::optional<BackupCopy> undoTarget(const PendingProgress &progress = {}) const;
 
 private:
     QString folderFor(int number) const;

@@ -29,6 +29,17 @@ std::u16string NameIn(std::string_view file, std::int16_t slot)
     return DecodeBytes(name);
 }
 
+MacroTexts MacrosIn(std::string_view file, std::int16_t slot)
+{
+    MacroTexts texts;
+    for (int k = 0; k < MacroCount; ++k) {
+        std::string_view macro = BytesIn(file, {MacroAt(slot, k), MacroReadSize});
+        macro = macro.substr(0, std::min(macro.find('\0'), macro.size()));
+        texts[static_cast<std::size_t>(k)] = DecodeBytes(macro);
+    }
+    return texts;
+}
+
 namespace {
 
 bool InPlayerField(std::uint64_t offset)

@@ -30,6 +30,8 @@ std::string_view BytesIn(std::string_view file, FieldRange range);
 
 // The slot's name as ReadPlayerName reads it, from a whole file's bytes.
 std::u16string NameIn(std::string_view file, std::int16_t slot);
+// The slot's macros as ReadPlayerMacros reads them, likewise.
+MacroTexts MacrosIn(std::string_view file, std::int16_t slot);
 
 struct PlayerDifference
 {

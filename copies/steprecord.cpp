@@ -34,6 +34,8 @@ std::string StepRecord::serialize() const
     std::string out(Magic);
     if (!undoes.empty())
         out += "undoes " + undoes + '\n';
+    if (pending)
+        out += "pending\n";
     if (wholeFile)
         out += "whole-file\n";
     for (const WrittenRange &range : ranges) {
@@ -57,6 +59,8 @@ std::optional<StepRecord> StepRecord::parse(std::string_view bytes)
             return rest.empty() ? std::optional(record) : std::nullopt;
         if (line->starts_with("undoes ")) {
             record.undoes = std::string(line->substr(7));
+        } else if (*line == "pending") {
+            record.pending = true;
         } else if (*line == "whole-file") {
             record.wholeFile = true;
         } else if (line->starts_with("range ")) {
@@ -77,13 +81,4 @@ std::optional<StepRecord> StepRecord::parse(std::string_view bytes)
         }
     }
     return std::nullopt;
-}
-
-std::string StepRecord::undoneStamp(std::string_view head)
-{
-    if (!head.starts_with(Magic))
-        return {};
-    head.remove_prefix(Magic.size());
-    const auto line = TakeLine(head);
-    return line && line->starts_with("undoes ") ? std::string(line->substr(7)) : std::string();
 }

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What a change wrote into the player file, kept beside the copy made before
-// it once the write has gone through. The copy holds the old bytes, this the
-// new ones: an undo puts back exactly these ranges, and can tell whether
-// anyone wrote them since.
+// What a change writes into the player file, kept beside the copy made before
+// it: made durable, marked pending, before the first byte is written, and
+// marked done once the last range is on the disk. The copy holds the old
+// bytes, this the new ones: an undo puts back exactly these ranges, and can
+// tell whether anyone wrote them since, or how far a write that was cut off
+// got.
 
 #include <cstdint>
 #include <optional>
@@ -27,12 +29,13 @@ struct StepRecord
     std::vector<WrittenRange> ranges;
     // An undo's record names the step it took back, by its copy's time stamp.
     std::string undoes;
+    // Written before the change, not yet marked done after it. A record of
+    // an earlier version, which kept records only once written, is done.
+    bool pending = false;
 
     bool operator==(const StepRecord &) const = default;
 
     std::string serialize() const;
     // Nothing for bytes that are no whole record (a torn or foreign file).
     static std::optional<StepRecord> parse(std::string_view bytes);
-    // Only the step an undo took back, from the record's first lines.
-    static std::string undoneStamp(std::string_view head);
 };

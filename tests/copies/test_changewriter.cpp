@@ -42,18 +42,22 @@ QByteArray MacroBlock(const QByteArray &macro3)
 }
 
 // Answers each question from a list (Yes when it runs out) and keeps what
-// was asked and told.
+// was asked and told; the first question runs `whileAsked`, as a game
+// saving while it is open.
 struct Script : Questions
 {
     QList<bool> answers;
     QStringList asked;
     QList<bool> yesDefaults;
     QStringList told;
+    std::function<void()> whileAsked;
 
     bool ask(const QString &question, bool yesByDefault) override
     {
         asked << question;
         yesDefaults << yesByDefault;
+        if (whileAsked)
+            std::exchange(whileAsked, {})();
         return answers.isEmpty() || answers.takeFirst();
     }
     void tell(const QString &message) override { told << message; }
@@ -80,15 +84,28 @@ struct Game
         QVERIFY(f.seek(offset));
         QCOMPARE(f.write(bytes), bytes.size());
     }
-    ChangeWriter writer(QString root = {}) const
+    CopyOptions options(QString root = {}) const
     {
         CopyOptions options;
         options.backupRoot = root.isEmpty() ? backups.path() : root;
         options.gameRunning = [] { return false; };
-        return ChangeWriter(options, folder());
+        return options;
     }
+    ChangeWriter writer(QString root = {}) const { return ChangeWriter(options(root), folder()); }
     QList<BackupCopy> copies() const { return writer().store().copies(); }
+    // Whether one of the copies holds exactly `bytes`.
+    bool copyHolds(const QByteArray &bytes) const
+    {
+        for (const BackupCopy &copy : copies()) {
+            QFile f(copy.path);
+            if (f.open(QIODevice::ReadOnly) && f.readAll() == bytes)
+                return true;
+        }
+        return false;
+    }
 };
+
+const QByteArray Xavier("Xavier\0", 7);
 
 MacroTexts WithMacro4(const char16_t *text)
 {
@@ -192,6 +209,131 @@ private slots:
         QVERIFY(!script.yesDefaults[0]);
         QCOMPARE(game.bytes(), changed);
         QCOMPARE(game.copies().size(), 1);
+
+        // The fields hold the old bytes again: an undo changes nothing, yet
+        // it is a step, and Ctrl+Z does not aim at the change a second time.
+        const int offset = macros ? MacroAt(2, 0) : NameAt(2);
+        game.poke(offset, Original().mid(offset, macros ? 400 : 5));
+        QVERIFY(game.writer().undo(script));
+        QVERIFY(!game.writer().undoTarget());
+    }
+
+    void aSaveWhileAQuestionIsOpenIsNeverLost_data()
+    {
+        QTest::addColumn<QString>("question");
+        QTest::newRow("no copy can be made") << "copy";
+        QTest::newRow("the game runs") << "game";
+        QTest::newRow("Ctrl+Z") << "undo";
+        QTest::newRow("one-player restore") << "player";
+        QTest::newRow("whole-file restore") << "file";
+        QTest::newRow("Ctrl+Z in two editors") << "two editors";
+    }
+
+    // The game (or a second editor) writes while a question is open: the
+    // question comes again with what is there now, No the default, and No
+    // keeps it; or the write is not made.
+    void aSaveWhileAQuestionIsOpenIsNeverLost()
+    {
+        QFETCH(QString, question);
+        Game game;
+        Script script;
+        CopyOptions options = game.options();
+        if (question == u"copy")
+            options.backupRoot = game.file() + QStringLiteral("/backups");
+        if (question == u"game")
+            options.gameRunning = [] { return true; };
+        const ChangeWriter writer(options, game.folder());
+        if (question != u"copy" && question != u"game")
+            QVERIFY(writer.submitName(2, u"Zo\u00EB", script));
+        script.asked.clear();
+        script.yesDefaults.clear();
+        const bool ofTheGame = question == u"file";
+        script.whileAsked = [&] {
+            if (question == u"two editors") {
+                Script other;
+                QVERIFY(game.writer().undo(other));
+            } else {
+                game.poke(ofTheGame ? GameOffset : NameAt(2), ofTheGame ? "game" : Xavier);
+            }
+        };
+        script.answers = {true, false};
+        const BackupCopy first =
+            question == u"copy" || question == u"game" ? BackupCopy{} : game.copies().last();
+        const bool wrote = question == u"copy" || question == u"game"
+                               ? writer.submitName(2, u"Bob", script, u"Ren\u00E9e Strau\u00DF")
+                           : question == u"player" ? writer.restorePlayer(first, 2, script)
+                           : question == u"file"   ? writer.restoreFile(first, script)
+                                                   : writer.undo(script);
+        QVERIFY(!wrote);
+        if (question == u"two editors") {
+            // The step was taken back once, by the other editor.
+            QCOMPARE(script.asked.size(), 1);
+            QCOMPARE(script.told, QStringList{QStringLiteral(
+                                      "Nothing was put back: the name of player 3 has been taken "
+                                      "back meanwhile, by another editor.")});
+            QCOMPARE(game.bytes(), Original());
+            return;
+        }
+        QCOMPARE(script.asked.size(), 2);
+        QVERIFY2(script.asked[1] != script.asked[0], qPrintable(script.asked[1]));
+        QVERIFY2(ofTheGame ? script.asked[1].contains(QStringLiteral("4 of its bytes differ"))
+                           : script.asked[1].contains(QStringLiteral("\"Xavier\"")),
+                 qPrintable(script.asked[1]));
+        QVERIFY(!script.yesDefaults[1]);
+        // What it wrote is still there.
+        if (ofTheGame)
+            QCOMPARE(game.bytes().mid(GameOffset, 4), QByteArray("game"));
+        else
+            QCOMPARE(game.bytes().mid(NameAt(2), Xavier.size()), Xavier);
+    }
+
+    void aSaveBetweenTheCopyAndTheWriteIsKept_data()
+    {
+        QTest::addColumn<bool>("wholeFile");
+        QTest::newRow("name Submit") << false;
+        QTest::newRow("whole-file restore") << true;
+    }
+
+    // The game saves after the copy was made, before the write: a copy
+    // holds what it wrote; a Submit asks about it, a restore tells.
+    void aSaveBetweenTheCopyAndTheWriteIsKept()
+    {
+        QFETCH(bool, wholeFile);
+        Game game;
+        Script script;
+        if (wholeFile)
+            QVERIFY(game.writer().submitName(2, u"Zo\u00EB", script));
+        CopyOptions options = game.options();
+        bool saved = false;
+        options.copyMade = [&] {
+            if (!std::exchange(saved, true))
+                game.poke(wholeFile ? GameOffset : NameAt(2), wholeFile ? "game" : Xavier);
+        };
+        const ChangeWriter writer(options, game.folder());
+        const int before = int(game.copies().size());
+        if (wholeFile) {
+            const QByteArray played = Patched(game.bytes(), GameOffset, "game");
+            QVERIFY(writer.restoreFile(game.copies().last(), script));
+            QCOMPARE(game.bytes(), Original());
+            QCOMPARE(script.told.size(), 1);
+            QVERIFY2(script.told[0].startsWith(QStringLiteral(
+                         "The game wrote kvxplr.sav while it was put back; what it wrote is kept "
+                         "in the copy ")),
+                     qPrintable(script.told[0]));
+            QVERIFY(game.copyHolds(played));
+            return;
+        }
+        script.answers = {false};
+        QVERIFY(!writer.submitName(2, u"Zo\u00EB", script, u"Ren\u00E9e Strau\u00DF"));
+        QCOMPARE(script.asked.size(), 1);
+        QVERIFY2(script.asked[0].contains(QStringLiteral("it now holds \"Xavier\"")),
+                 qPrintable(script.asked[0]));
+        QVERIFY(!script.yesDefaults[0]);
+        QCOMPARE(game.bytes(), Patched(Original(), NameAt(2), Xavier));
+        QVERIFY(game.copyHolds(game.bytes()));
+        // The write was not made: no step.
+        QCOMPARE(int(game.copies().size()), before + 2);
+        QVERIFY(!game.writer().undoTarget());
     }
 
     void restoresPutBackOnePlayerOrTheWholeFile()
@@ -202,10 +344,13 @@ private slots:
         QVERIFY(game.writer().submitName(2, u"Zo\u00EB", script));
         QVERIFY(game.writer().submitMacros(2, WithMacro4(u"GG"), script));
         game.poke(GameOffset, "game");
+        // The game's bytes in the name field, after the copy's name
+        // ("Renée Strauß", 12 bytes) and its two zero bytes.
+        game.poke(NameAt(2) + 14, "abc");
         const BackupCopy first = game.copies().last();
 
-        // One player: the name and macros of player 3 as they were; the
-        // game's byte stays.
+        // One player: the name and macros of player 3 as a Submit writes
+        // them; the game's bytes stay.
         QVERIFY(game.writer().restorePlayer(first, 2, script));
         QCOMPARE(script.asked.last(),
                  QStringLiteral("Put back the name and the ten macros of player 3, \"Renée "
@@ -213,7 +358,9 @@ private slots:
                                 "kvxplr.sav changes.")
                      .arg(first.when()));
         QVERIFY(script.yesDefaults.last());
-        QCOMPARE(game.bytes(), Patched(original, GameOffset, "game"));
+        const QByteArray restored = Patched(Patched(original, GameOffset, "game"), NameAt(2) + 12,
+                                            QByteArray("\0\0abc", 5));
+        QCOMPARE(game.bytes(), restored);
 
         // The whole file: the game's byte goes back too, and No is the default.
         QVERIFY(game.writer().restoreFile(first, script));
@@ -231,7 +378,7 @@ private slots:
         QVERIFY(
             script.asked.last().contains(QStringLiteral("before the restore of an earlier copy?")));
         QVERIFY(!script.yesDefaults.last());
-        QCOMPARE(game.bytes(), Patched(original, GameOffset, "game"));
+        QCOMPARE(game.bytes(), restored);
         QVERIFY(script.told.isEmpty());
     }
 
@@ -284,30 +431,81 @@ private slots:
         QCOMPARE(game.bytes(), renamed);
     }
 
-    void pruningKeepsTheNewestHundredAndTheFirst()
+    void pruningKeepsTheLastHundredChangesTheirUndosAndTheFirstCopy()
     {
         Game game;
         Script script;
-        for (int i = 0; i < 102; ++i)
+        const auto name = [&game] { return NameIn(game.bytes().toStdString(), 1); };
+        // A change and its undo, then 101 more changes.
+        QVERIFY(game.writer().submitName(1, u"A0", script));
+        QVERIFY(game.writer().undo(script));
+        for (int i = 1; i <= 101; ++i)
+            QVERIFY(
+                game.writer().submitName(1, QStringLiteral("N%1").arg(i).toStdU16String(), script));
+        QFile first(game.copies().last().path);
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        QCOMPARE(first.readAll(), Original());
+
+        // The last 100 changes go back in order, each once; the one before
+        // them is gone, and the first was taken back already.
+        for (int k = 1; k <= 100; ++k) {
+            QVERIFY(game.writer().undo(script));
+            QCOMPARE(name(), QStringLiteral("N%1").arg(101 - k).toStdU16String());
+        }
+        QVERIFY(!game.writer().undo(script));
+        QCOMPARE(name(), std::u16string(u"N1"));
+
+        // A Submit that changes no byte makes no copy.
+        const qsizetype count = game.copies().size();
+        QVERIFY(game.writer().submitName(1, u"N1", script));
+        QCOMPARE(game.copies().size(), count);
+    }
+
+    void theCopiesStayWithinTheirDiskBudget()
+    {
+        Game game;
+        Script script;
+        // The largest file that is copied, 4 MiB: 17 changes make more
+        // copies than the budget holds.
+        QVERIFY(QFile::resize(game.file(), qint64(ChangeWriter::LargestCopiedFile)));
+        const QByteArray original = game.bytes();
+        for (int i = 0; i < 17; ++i)
             QVERIFY(
                 game.writer().submitName(1, QStringLiteral("N%1").arg(i).toStdU16String(), script));
         const QList<BackupCopy> copies = game.copies();
-        QCOMPARE(copies.size(), 101);
+        QVERIFY(copies.size() < 17);
+        std::uint64_t used = 0;
+        for (const BackupCopy &copy : copies.mid(0, copies.size() - 1))
+            used +=
+                std::uint64_t(QFileInfo(copy.path).size() + QFileInfo(copy.recordPath()).size());
+        QVERIFY(used <= BackupStore::DiskBudget);
         QFile first(copies.last().path);
         QVERIFY(first.open(QIODevice::ReadOnly));
-        QCOMPARE(first.readAll(), Original());
-        const QDir folder(game.writer().store().folder());
-        QCOMPARE(folder.entryList({QStringLiteral("*.step")}, QDir::Files).size(), 101);
-        // The copy before change 2 is gone: next to the first is the one
-        // before change 3, holding change 2's name.
-        QFile second(copies[99].path);
-        QVERIFY(second.open(QIODevice::ReadOnly));
-        QCOMPARE(NameIn(second.readAll().toStdString(), 1), std::u16string(u"N1"));
+        QCOMPARE(first.readAll(), original);
+    }
 
-        // A Submit that changes no byte makes no copy.
-        QVERIFY(game.writer().submitName(1, u"N101", script));
-        QCOMPARE(game.copies().size(), 101);
-        QCOMPARE(game.copies().first().path, copies.first().path);
+    void aFileFarLargerThanAPlayerFileIsPatchedWithoutACopy()
+    {
+        Game game;
+        Script script;
+        const auto size = qint64(ChangeWriter::LargestCopiedFile) + 1;
+        QVERIFY(QFile::resize(game.file(), size));
+        const QByteArray large = game.bytes();
+        const QString question =
+            QStringLiteral("No copy of kvxplr.sav could be made in %1: kvxplr.sav is %2 bytes "
+                           "long, far more than a player file; copies are made of files up to 4 "
+                           "MiB. Write the change anyway?")
+                .arg(QDir::toNativeSeparators(game.writer().store().folder()))
+                .arg(size);
+        script.answers = {false, true};
+        QVERIFY(!game.writer().submitName(2, u"Zo\u00EB", script));
+        QCOMPARE(script.asked, QStringList{question});
+        QVERIFY(!script.yesDefaults[0]);
+        QCOMPARE(game.bytes(), large);
+        QVERIFY(game.writer().submitName(2, u"Zo\u00EB", script));
+        QCOMPARE(script.asked.size(), 2);
+        QCOMPARE(game.bytes(), Patched(large, NameAt(2), QByteArray("Zo\xEB\0\0", 5)));
+        QVERIFY(game.copies().isEmpty());
     }
 
     void compareTellsPlayersFromTheGamesData()
@@ -331,13 +529,17 @@ private slots:
 
     void aStepRecordReadsBackOnlyWhole()
     {
-        const StepRecord record{
-            false, {{20, std::string("Ann\0\0", 5)}, {8420, "\n\n"}}, "2026-12-09 14.03.27.415"};
+        const StepRecord record{false,
+                                {{20, std::string("Ann\0\0", 5)}, {8420, "\n\n"}},
+                                "2026-12-09 14.03.27.415",
+                                true};
         const std::string bytes = record.serialize();
         QCOMPARE(StepRecord::parse(bytes), std::optional(record));
-        QCOMPARE(StepRecord::undoneStamp(bytes), std::string("2026-12-09 14.03.27.415"));
         QVERIFY(!StepRecord::parse(bytes.substr(0, bytes.size() - 1)));
         QVERIFY(!StepRecord::parse(bytes + "x"));
+        // A record of an earlier version, which wrote them only once done.
+        QCOMPARE(StepRecord::parse("korvax-editor step 1\nrange 20 3\nAnn\nend\n"),
+                 std::optional(StepRecord{false, {{20, "Ann"}}, {}, false}));
     }
 };
 

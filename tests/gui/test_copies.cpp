@@ -165,7 +165,10 @@ private slots:
             file.write("game");
         }
         const QByteArray played = g.game.bytes();
-        const QByteArray playerBack = patched(5000, "game");
+        // A player put back is written as a Submit writes it: the name
+        // ("Renée Strauß", 12 bytes) and two zero bytes.
+        const QByteArray playerBack =
+            patched(NameAt(2) + 12, QByteArray(2, '\0'), patched(5000, "game"));
 
         bool shown = false;
         WhenModal<frmrestore>([&](frmrestore *window) {
