@@ -112,9 +112,16 @@ public:
     // that no undo has taken back yet.
     std::optional<BackupCopy> undoTarget() const;
 
+    // Removes what writes cut off by a kill left behind more than a day
+    // ago: temporary files beside kvxplr.sav in the game folder and among
+    // the copies.
+    void removeOldTemporaries() const;
+
 private:
     QString folderFor(int number) const;
-    QByteArray recordedGameFolder(const QString &folder) const;
+    // What the folder's record says, empty where it has none; nothing where
+    // it cannot be read.
+    std::optional<QByteArray> recordedGameFolder(const QString &folder) const;
     QString makeFolder() const;
     void writeFile(const QString &path, const std::string &bytes) const;
     void prune() const;

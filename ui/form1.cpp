@@ -59,6 +59,7 @@ bool Form1::Form_Load(SystemServices &services, const std::filesystem::path &set
     if (folder.empty())
         return false;
     GameFolder = folder;
+    changes().store().removeOldTemporaries();
     AppendPlayerNames(List1);
     // Runs the selection handling at once, so the first player's macros are
     // in place before the window shows.
