@@ -92,6 +92,13 @@ RawFile::RawFile(std::filesystem::path path, Mode mode, std::uint32_t permission
         CloseHandle(h);
         throw FileError(action, m_path, "not a regular file");
     }
+    // Windows itself refuses the opening; Wine run by root does not.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (mode == Mode::Write && GetFileInformationByHandle(h, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        CloseHandle(h);
+        throw ReadOnlyRefusal(m_path);
+    }
     m_handle = h;
 }
 

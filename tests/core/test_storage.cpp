@@ -259,15 +259,15 @@ TEST_CASE("temporary files that a kill left are removed after a day; nothing els
     make("kvxplr.sav", old);
     make("kvxplr.sav.~0123456789abcdef", old);   // a cut-off restore's
     make("kvxplr.sav.~fedcba9876543210", fresh); // perhaps another editor's, under way
-    make("kvxplr.sav.~0123456789ABCDEF", old);   // not a name the editor makes
+    make("kvxplr.sav.~0123456789abcdeg", old);   // not a name the editor makes
     make("kvxplr.sav.~0123456789abcde", old);
     make("game.ini.~0123456789abcdef", old); // beside another file: not asked for
     fs::create_directory(game / "folder.~0123456789abcdef");
     RemoveOldTemporaries(
         game, [](const fs::path &beside) { return beside == "kvxplr.sav" || beside == "folder"; });
     CHECK(namesIn(game) == (Names{"folder.~0123456789abcdef", "game.ini.~0123456789abcdef",
-                                  "kvxplr.sav", "kvxplr.sav.~0123456789ABCDEF",
-                                  "kvxplr.sav.~0123456789abcde", "kvxplr.sav.~fedcba9876543210"}));
+                                  "kvxplr.sav", "kvxplr.sav.~0123456789abcde",
+                                  "kvxplr.sav.~0123456789abcdeg", "kvxplr.sav.~fedcba9876543210"}));
     // A folder that is not there is nothing to clean.
     RemoveOldTemporaries(game / "missing", [](const fs::path &) { return true; });
 }
