@@ -7,10 +7,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
+
+#include <utility>
 
 namespace {
 
@@ -21,6 +24,11 @@ constexpr qsizetype StampLength = 23;
 const QString CopySuffix = QStringLiteral(".sav");
 const QString RecordSuffix = QStringLiteral(".step");
 const QString GameFolderRecord = QStringLiteral("game-folder.txt");
+// Far more than a game folder's path; a record is read whole.
+constexpr std::uint64_t GameFolderRecordLimit = 64 * 1024;
+// A step record of a whole-file change holds the whole player file.
+constexpr std::uint64_t StepRecordLimit = 64 * 1024 * 1024;
+// Enough for a record's first lines, which name the step an undo took back.
 
 QString FromNative(const std::string &path)
 {
@@ -73,6 +81,24 @@ std::uint64_t SizeOnDisk(const BackupCopy &copy)
         return static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(path).size(), 0));
     };
     return size(copy.path) + size(copy.recordPath());
+}
+
+// The copies and records hold what the player file holds: they are this
+// user's to read and write, and others' only as far as kvxplr.sav is
+// (0600 where it is 0600), whatever the umask lets through.
+std::uint32_t CopyPermissions(const std::string &gameFolder)
+{
+    const QFile::Permissions player =
+        QFileInfo(FromNative(PlayerFilePath(gameFolder))).permissions();
+    std::uint32_t permissions = 0600;
+    for (const auto &[flag, bit] : {std::pair{QFile::ReadGroup, 0040u},
+                                    {QFile::WriteGroup, 0020u},
+                                    {QFile::ReadOther, 0004u},
+                                    {QFile::WriteOther, 0002u}}) {
+        if (player.testFlag(flag))
+            permissions |= bit;
+    }
+    return permissions;
 }
 
 } // namespace
@@ -181,12 +207,18 @@ QString BackupStore::folderFor(int number) const
     return m_root + u'/' + name;
 }
 
-QByteArray BackupStore::recordedGameFolder(const QString &folder) const
+std::optional<QByteArray> BackupStore::recordedGameFolder(const QString &folder) const
 {
-    QFile record(folder + u'/' + GameFolderRecord);
-    if (!record.open(QIODevice::ReadOnly))
-        return {};
-    return record.readAll();
+    // Through the file layer: a FIFO or a device planted at the name is
+    // refused at once, a huge file is not read.
+    try {
+        return QByteArray::fromStdString(
+            ReadWholeFile(ToNativePath(folder + u'/' + GameFolderRecord), GameFolderRecordLimit));
+    } catch (const FileError &error) {
+        if (error.noSuchFile())
+            return QByteArray();
+        return std::nullopt;
+    }
 }
 
 QString BackupStore::folder() const
@@ -198,8 +230,9 @@ QString BackupStore::folder() const
         const QString candidate = folderFor(number);
         if (!QFileInfo::exists(candidate))
             return candidate;
-        const QByteArray recorded = recordedGameFolder(candidate);
-        if (recorded.isEmpty() || recorded == mine)
+        // A record that cannot be read names no one, so the folder is not ours.
+        const std::optional<QByteArray> recorded = recordedGameFolder(candidate);
+        if (recorded && (recorded->isEmpty() || *recorded == mine))
             return candidate;
     }
 }
@@ -218,7 +251,19 @@ void BackupStore::writeFile(const QString &path, const std::string &bytes) const
 {
     // Flushed with its folder: the new name is on the disk before the
     // player file changes.
-    WriteNewAndRename(ToNativePath(path), bytes);
+    WriteNewAndRename(ToNativePath(path), bytes, CopyPermissions(m_gameFolder));
+}
+
+void BackupStore::removeOldTemporaries() const
+{
+    const std::filesystem::path playerFile = SystemTextPath(PlayerFilePath(m_gameFolder));
+    RemoveOldTemporaries(playerFile.parent_path(),
+                         [name = playerFile.filename()](const std::filesystem::path &beside) {
+                             return beside == name;
+                         });
+    // Every file in the copies' folder is the editor's own.
+    RemoveOldTemporaries(ToNativePath(folder()),
+                         [](const std::filesystem::path &) { return true; });
 }
 
 BackupCopy BackupStore::addCopy(const Change &change, const std::string &bytes) const
@@ -330,10 +375,11 @@ QList<BackupCopy> BackupStore::copies() const
 
 std::optional<StepRecord> BackupStore::step(const BackupCopy &copy) const
 {
-    QFile file(copy.recordPath());
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        return StepRecord::parse(ReadWholeFile(ToNativePath(copy.recordPath()), StepRecordLimit));
+    } catch (const FileError &) {
         return std::nullopt;
-    return StepRecord::parse(file.readAll().toStdString());
+    }
 }
 
 std::optional<BackupCopy> BackupStore::undoTarget(const PendingProgress &progress) const
@@ -342,7 +388,17 @@ std::optional<BackupCopy> BackupStore::undoTarget(const PendingProgress &progres
     // record were never written over and are no steps.
     QSet<QString> undone;
     for (const BackupCopy &copy : copies()) {
-        const std::optional<StepRecord> record = step(copy);
+        std::optional<StepRecord> record;
+        try {
+            record = StepRecord::parse(
+                ReadWholeFile(ToNativePath(copy.recordPath()), StepRecordLimit));
+        } catch (const FileError &error) {
+            if (error.noSuchFile())
+                continue;
+            // A record that cannot be read (a FIFO, a device) stops here:
+            // the undo says so rather than take back an older step.
+            return copy;
+        }
         if (!record)
             continue;
         const Progress made = !record->pending ? Progress::Written

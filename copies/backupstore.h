@@ -128,9 +128,16 @@ public:
     // step counts as torn: there may be something to take back.
     std::optional<BackupCopy> undoTarget(const PendingProgress &progress = {}) const;
 
+    // Removes what writes cut off by a kill left behind more than a day
+    // ago: temporary files beside kvxplr.sav in the game folder and among
+    // the copies.
+    void removeOldTemporaries() const;
+
 private:
     QString folderFor(int number) const;
-    QByteArray recordedGameFolder(const QString &folder) const;
+    // What the folder's record says, empty where it has none; nothing where
+    // it cannot be read.
+    std::optional<QByteArray> recordedGameFolder(const QString &folder) const;
     QString makeFolder() const;
     void writeFile(const QString &path, const std::string &bytes) const;
     void prune() const;

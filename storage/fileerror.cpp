@@ -22,6 +22,15 @@ FileError::FileError(const std::string &action, const std::filesystem::path &pat
 {
 }
 
+bool FileError::noSuchFile() const
+{
+#ifdef _WIN32
+    return m_code == ERROR_FILE_NOT_FOUND || m_code == ERROR_PATH_NOT_FOUND;
+#else
+    return m_code == ENOENT;
+#endif
+}
+
 std::string LastSystemErrorText()
 {
     return SystemErrorText(LastSystemError());

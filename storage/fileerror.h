@@ -21,6 +21,8 @@ public:
     const std::filesystem::path &path() const { return m_path; }
     const std::string &reason() const { return m_reason; }
     unsigned long code() const { return m_code; }
+    // Whether the system said there is no such file (or no folder above it).
+    bool noSuchFile() const;
 
 private:
     std::filesystem::path m_path;

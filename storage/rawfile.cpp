@@ -2,6 +2,7 @@
 #include "storage/rawfile.h"
 
 #include <cerrno>
+#include <string>
 #include <utility>
 
 #ifdef _WIN32
@@ -10,6 +11,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 #endif
 
 namespace {
@@ -26,6 +30,14 @@ const char *openingAction(RawFile::Mode mode)
         break;
     }
     return "Cannot open for writing";
+}
+
+// The same words whether the system refused the opening or would have let
+// this user (root) write.
+FileError ReadOnlyRefusal(const std::filesystem::path &path)
+{
+    return FileError(openingAction(RawFile::Mode::Write), path,
+                     std::string("the file is read-only"));
 }
 
 } // namespace
@@ -59,18 +71,33 @@ DWORD AccessFor(RawFile::Mode mode)
 
 } // namespace
 
-RawFile::RawFile(std::filesystem::path path, Mode mode) : m_path(std::move(path))
+RawFile::RawFile(std::filesystem::path path, Mode mode, std::uint32_t permissions)
+    : m_path(std::move(path))
 {
+    static_cast<void>(permissions); // a new file takes its folder's security
     const char *action = openingAction(mode);
     HANDLE h = CreateFileW(m_path.c_str(), AccessFor(mode), FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, mode == Mode::CreateNew ? CREATE_NEW : OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        fail(action);
+    if (h == INVALID_HANDLE_VALUE) {
+        const unsigned long code = GetLastError();
+        const DWORD attributes = GetFileAttributesW(m_path.c_str());
+        if (mode == Mode::Write && code == ERROR_ACCESS_DENIED &&
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            throw ReadOnlyRefusal(m_path);
+        throw FileError(action, m_path, code);
+    }
     // A pipe or a device (CON, NUL) would block or swallow the transfers.
     if (GetFileType(h) != FILE_TYPE_DISK) {
         CloseHandle(h);
         throw FileError(action, m_path, "not a regular file");
+    }
+    // Windows itself refuses the opening; Wine run by root does not.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (mode == Mode::Write && GetFileInformationByHandle(h, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        CloseHandle(h);
+        throw ReadOnlyRefusal(m_path);
     }
     m_handle = h;
 }
@@ -143,12 +170,12 @@ void RawFile::reserve(std::uint64_t size)
     resize(size);
 }
 
-bool RawFile::writeProtected() const
+std::uint64_t RawFile::linkCount() const
 {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(static_cast<HANDLE>(m_handle), &info))
         fail("Cannot examine");
-    return info.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
+    return info.nNumberOfLinks;
 }
 
 void RawFile::close()
@@ -182,6 +209,12 @@ std::string notRegularFile(mode_t mode)
     return std::string("not a regular file (") + kind + ")";
 }
 
+// No write permission for anyone: the file was marked read-only.
+bool ReadOnlyMode(mode_t mode)
+{
+    return (mode & 0222u) == 0;
+}
+
 int FlagsFor(RawFile::Mode mode)
 {
     switch (mode) {
@@ -197,20 +230,75 @@ int FlagsFor(RawFile::Mode mode)
     return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
 }
 
+#ifdef __linux__
+// Calls `get` with a buffer as large as it asks for, again while the
+// attribute grows meanwhile; false where `absent` takes the failure's errno.
+template <typename Get, typename Absent>
+bool GrowingRead(const std::filesystem::path &path, const Get &get, std::string &bytes,
+                 const Absent &absent)
+{
+    for (;;) {
+        const ssize_t size = get(nullptr, 0);
+        if (size >= 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            const ssize_t got = get(bytes.data(), bytes.size());
+            if (got >= 0) {
+                bytes.resize(static_cast<std::size_t>(got));
+                return true;
+            }
+        }
+        if (errno == ERANGE)
+            continue;
+        if (absent(errno))
+            return false;
+        throw FileError("Cannot read the extended attributes of", path, LastSystemError());
+    }
+}
+
+// The names of the file's extended attributes, each ended by a zero byte;
+// false on a file system that has none.
+bool ListAttributes(const std::filesystem::path &path, int fd, std::string &names)
+{
+    return GrowingRead(
+        path, [fd](char *buffer, std::size_t n) { return ::flistxattr(fd, buffer, n); }, names,
+        [](int code) { return code == ENOTSUP; });
+}
+
+bool AttributeValue(const std::filesystem::path &path, int fd, const char *name, std::string &value)
+{
+    return GrowingRead(
+        path, [fd, name](char *buffer, std::size_t n) { return ::fgetxattr(fd, name, buffer, n); },
+        value, [](int code) { return code == ENODATA || code == ENOTSUP; });
+}
+
+// An attribute this user may not set (security.*, trusted.* for anyone but
+// root) or this file system does not hold.
+bool PassedOver(int code)
+{
+    return code == EPERM || code == EACCES || code == ENOTSUP;
+}
+#endif
+
 } // namespace
 
-RawFile::RawFile(std::filesystem::path path, Mode mode) : m_path(std::move(path))
+RawFile::RawFile(std::filesystem::path path, Mode mode, std::uint32_t permissions)
+    : m_path(std::move(path))
 {
     const char *action = openingAction(mode);
     struct stat info
     {
     };
     // Opening a FIFO would wait for its other end forever, and for writing
-    // without one fails with a reason that names no FIFO: look first.
-    if (mode != Mode::CreateNew && ::stat(m_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
-        !S_ISDIR(info.st_mode))
-        throw FileError(action, m_path, notRegularFile(info.st_mode));
-    m_fd = ::open(m_path.c_str(), FlagsFor(mode) | O_CLOEXEC, 0666);
+    // without one fails with a reason that names no FIFO: look first. A
+    // read-only file is refused here before the system says "Permission
+    // denied" to some users and nothing to root.
+    if (mode != Mode::CreateNew && ::stat(m_path.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+            throw FileError(action, m_path, notRegularFile(info.st_mode));
+        if (mode == Mode::Write && S_ISREG(info.st_mode) && ReadOnlyMode(info.st_mode))
+            throw ReadOnlyRefusal(m_path);
+    }
+    m_fd = ::open(m_path.c_str(), FlagsFor(mode) | O_CLOEXEC, static_cast<mode_t>(permissions));
     if (m_fd < 0)
         fail(action);
     // A folder opens for reading on POSIX; refuse it here with the reason the
@@ -221,6 +309,11 @@ RawFile::RawFile(std::filesystem::path path, Mode mode) : m_path(std::move(path)
         if (!S_ISDIR(info.st_mode))
             throw FileError(action, m_path, notRegularFile(info.st_mode));
         throw FileError(action, m_path, static_cast<unsigned long>(EISDIR));
+    }
+    // Made read-only since the look above.
+    if (mode == Mode::Write && ReadOnlyMode(info.st_mode)) {
+        ::close(std::exchange(m_fd, -1));
+        throw ReadOnlyRefusal(m_path);
     }
 }
 
@@ -303,9 +396,14 @@ RawFile::Access RawFile::access() const
     return {info.st_uid, info.st_gid, info.st_mode & 07777u};
 }
 
-bool RawFile::writeProtected() const
+std::uint64_t RawFile::linkCount() const
 {
-    return (access().mode & 0222u) == 0;
+    struct stat info
+    {
+    };
+    if (::fstat(m_fd, &info) != 0)
+        fail("Cannot examine");
+    return static_cast<std::uint64_t>(info.st_nlink);
 }
 
 void RawFile::takeAccess(const Access &wanted)
@@ -321,6 +419,25 @@ void RawFile::takeAccess(const Access &wanted)
     }
     if (::fchmod(m_fd, static_cast<mode_t>(wanted.mode)) != 0)
         fail("Cannot set the permissions of");
+}
+
+void RawFile::takeExtendedAttributes(const RawFile &other)
+{
+#ifdef __linux__
+    std::string names;
+    if (!ListAttributes(other.m_path, other.m_fd, names))
+        return; // a file system without them
+    for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+        const char *name = names.c_str() + at;
+        std::string value;
+        if (!AttributeValue(other.m_path, other.m_fd, name, value))
+            continue; // removed meanwhile
+        if (::fsetxattr(m_fd, name, value.data(), value.size(), 0) != 0 && !PassedOver(errno))
+            fail(std::string("Cannot set the extended attribute ") + name + " of");
+    }
+#else
+    static_cast<void>(other);
+#endif
 }
 
 void RawFile::close()

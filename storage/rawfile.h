@@ -12,13 +12,18 @@
 // it; CreateNew makes a file that must not exist yet, for reading and
 // writing, and follows no link at its name. Anything but a regular file (a
 // FIFO, a device) is refused without waiting on it: "not a regular file".
+// Write refuses a file marked read-only (no write permission at all on
+// POSIX, the read-only attribute on Windows) with "the file is read-only",
+// for every user alike: root, whom the system would let write, too.
 // Every failure throws FileError. Released by the destructor.
 class RawFile
 {
 public:
     enum class Mode { Read, Write, CreateNew };
 
-    RawFile(std::filesystem::path path, Mode mode);
+    // `permissions` are those of a file CreateNew makes (less the umask) on
+    // POSIX; they are given before any byte is in it.
+    RawFile(std::filesystem::path path, Mode mode, std::uint32_t permissions = 0666);
     ~RawFile();
     RawFile(const RawFile &) = delete;
     RawFile &operator=(const RawFile &) = delete;
@@ -37,10 +42,8 @@ public:
     // Takes the disk space for `size` bytes before any byte is written, so
     // that the writes cannot run out of it halfway.
     void reserve(std::uint64_t size);
-    // Whether the file is marked read-only for everyone: no write permission
-    // at all on POSIX (which root would ignore), the read-only attribute on
-    // Windows.
-    bool writeProtected() const;
+    // How many names (hard links) the file has.
+    std::uint64_t linkCount() const;
 #ifndef _WIN32
     struct Access
     {
@@ -54,6 +57,10 @@ public:
     // is kept where it can be and the file stays this user's; the
     // permissions are always taken.
     void takeAccess(const Access &access);
+    // Gives the file the extended attributes of `other`, its ACL among them
+    // (system.posix_acl_access): those that this user may set and this file
+    // system holds; the others are passed over.
+    void takeExtendedAttributes(const RawFile &other);
 #endif
     // Closes now, reporting a write that failed late (NFS, quotas).
     void close();

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <optional>
 #include <random>
+#include <string_view>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -28,14 +29,15 @@ bool IsFolder(const fs::path &path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void MakeOneFolder(const fs::path &path)
+// Whether it made the folder; false where one was there already.
+bool MakeOneFolder(const fs::path &path)
 {
     if (CreateDirectoryW(path.c_str(), nullptr))
-        return;
+        return true;
     unsigned long code = GetLastError();
     if (code == ERROR_ALREADY_EXISTS) {
         if (IsFolder(path))
-            return;
+            return false;
         // "Already exists" would name no fault: the reason is that it is no folder.
         code = ERROR_DIRECTORY;
     }
@@ -58,14 +60,14 @@ bool IsFolder(const fs::path &path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-void MakeOneFolder(const fs::path &path)
+bool MakeOneFolder(const fs::path &path)
 {
     if (::mkdir(path.c_str(), 0777) == 0)
-        return;
+        return true;
     int code = errno;
     if (code == EEXIST) {
         if (IsFolder(path))
-            return;
+            return false;
         // A file in a folder's place says EEXIST; the reason is that it is no folder.
         code = ENOTDIR;
     }
@@ -85,13 +87,17 @@ fs::path FolderOf(const fs::path &path)
     return folder.empty() ? fs::path(".") : folder;
 }
 
+// A temporary file's name: the target's, this mark, the random digits.
+constexpr std::string_view TemporaryMark = ".~";
+constexpr std::size_t RandomDigits = 16;
+
 // Sixteen hexadecimal digits that no other program can foresee.
 std::string RandomPart()
 {
     std::random_device random;
     const std::uint64_t value = (std::uint64_t(random()) << 32) ^ random();
     static constexpr char Digits[] = "0123456789abcdef";
-    std::string text(16, '0');
+    std::string text(RandomDigits, '0');
     for (std::size_t i = 0; i < text.size(); ++i)
         text[i] = Digits[(value >> (4 * i)) & 0xF];
     return text;
@@ -102,13 +108,13 @@ std::string RandomPart()
 class TemporaryFile
 {
 public:
-    explicit TemporaryFile(const fs::path &target)
+    explicit TemporaryFile(const fs::path &target, std::uint32_t permissions = 0666)
     {
         for (int attempt = 1;; ++attempt) {
             m_path = target;
-            m_path += ".~" + RandomPart();
+            m_path += std::string(TemporaryMark) + RandomPart();
             try {
-                m_file.emplace(m_path, RawFile::Mode::CreateNew);
+                m_file.emplace(m_path, RawFile::Mode::CreateNew, permissions);
                 return;
             } catch (const FileError &error) {
                 if (error.code() != AlreadyExists || attempt == 8)
@@ -166,28 +172,42 @@ fs::path FileBehindLinks(const fs::path &path)
     return target;
 }
 
-// Opening for writing is the check any write makes; a file marked
-// read-only is refused even where the system would let this user write
-// (root), since the player marked it so to keep it as it is.
-void RefuseUnwritable(const fs::path &path)
+// The name of the file a temporary name stands beside, or nothing for a
+// name that is no temporary one: "<name>.~" and the random digits.
+std::optional<fs::path> TemporaryTarget(const fs::path &file)
 {
-    const RawFile file(path, RawFile::Mode::Write);
-    if (file.writeProtected())
-        throw FileError("Cannot write", path, std::string("the file is read-only"));
+    const fs::path::string_type name = file.filename().native();
+    const std::size_t tail = TemporaryMark.size() + RandomDigits;
+    if (name.size() <= tail)
+        return std::nullopt;
+    const std::size_t mark = name.size() - tail;
+    for (std::size_t i = 0; i < tail; ++i) {
+        const fs::path::value_type c = name[mark + i];
+        const bool fits = i < TemporaryMark.size()
+                              ? c == static_cast<fs::path::value_type>(TemporaryMark[i])
+                              : (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+        if (!fits)
+            return std::nullopt;
+    }
+    return fs::path(name.substr(0, mark));
 }
 
 } // namespace
 
 void MakeFolders(const fs::path &folder)
 {
-    // Each folder on the way down, from the first one below the root.
+    // Each folder on the way down, from the first one below the root. A
+    // new folder's name is durable only once the folder that holds it is
+    // flushed, as a file's is.
     fs::path made;
     for (const fs::path &part : folder) {
+        const fs::path holder = made.empty() ? fs::path(".") : made;
         made /= part;
         if (made == folder.root_name() || made == folder.root_path() || part.empty() ||
             IsFolder(made))
             continue;
-        MakeOneFolder(made);
+        if (MakeOneFolder(made))
+            SyncFolder(holder);
     }
 }
 
@@ -215,6 +235,14 @@ std::string ReadWholeFile(const fs::path &path, std::uint64_t maxSize)
     return bytes;
 }
 
+std::string ReadFileStart(const fs::path &path, std::size_t count)
+{
+    const RawFile file(path, RawFile::Mode::Read);
+    std::string bytes(count, '\0');
+    bytes.resize(file.readAt(0, bytes.data(), bytes.size()));
+    return bytes;
+}
+
 void WriteNewFile(const fs::path &path, std::string_view bytes)
 {
     // A file that could not be made is not removed: it may be someone else's.
@@ -230,9 +258,9 @@ void WriteNewFile(const fs::path &path, std::string_view bytes)
     }
 }
 
-void WriteNewAndRename(const fs::path &path, std::string_view bytes)
+void WriteNewAndRename(const fs::path &path, std::string_view bytes, std::uint32_t permissions)
 {
-    TemporaryFile temporary(path);
+    TemporaryFile temporary(path, permissions);
     WriteChecked(temporary.file(), bytes);
     temporary.close();
     RenameOver(temporary.path(), path);
@@ -243,11 +271,21 @@ void WriteNewAndRename(const fs::path &path, std::string_view bytes)
 void ReplaceWholeFile(const fs::path &path, std::string_view bytes)
 {
     const fs::path target = FileBehindLinks(path);
-    RefuseUnwritable(target);
-    // Beside the target, so that the rename stays on one file system.
-    TemporaryFile temporary(target);
+    // Opening for writing is the check any write makes, read-only included.
+    if (RawFile(target, RawFile::Mode::Write).linkCount() > 1) {
+        // A new file would leave the other names on the old content.
+        OverwriteInPlace(target, bytes);
+        return;
+    }
+    // Beside the target, so that the rename stays on one file system; no
+    // one else may open it before it has the target's permissions.
+    TemporaryFile temporary(target, 0600);
 #ifndef _WIN32
-    temporary.file().takeAccess(RawFile(target, RawFile::Mode::Read).access());
+    {
+        const RawFile old(target, RawFile::Mode::Read);
+        temporary.file().takeAccess(old.access());
+        temporary.file().takeExtendedAttributes(old);
+    }
 #endif
     WriteChecked(temporary.file(), bytes);
     temporary.close();
@@ -265,8 +303,6 @@ void ReplaceWholeFile(const fs::path &path, std::string_view bytes)
 void OverwriteInPlace(const fs::path &path, std::string_view bytes)
 {
     RawFile file(path, RawFile::Mode::Write);
-    if (file.writeProtected())
-        throw FileError("Cannot write", path, std::string("the file is read-only"));
     const std::uint64_t oldSize = file.size();
     const std::uint64_t newSize = bytes.size();
     if (newSize > oldSize) {
@@ -310,6 +346,26 @@ bool FolderTakesNewFiles(const fs::path &folder)
         return true;
     } catch (const FileError &) {
         return false;
+    }
+}
+
+void RemoveOldTemporaries(const fs::path &folder,
+                          const std::function<bool(const fs::path &)> &beside,
+                          std::chrono::hours age)
+{
+    const auto before = fs::file_time_type::clock::now() - age;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::optional<fs::path> target = TemporaryTarget(entry->path());
+        if (!target || !beside(*target))
+            continue;
+        // Only regular files: what this layer made is never a link.
+        std::error_code examined;
+        const bool regular = entry->symlink_status(examined).type() == fs::file_type::regular;
+        const auto written = entry->last_write_time(examined);
+        if (!examined && regular && written < before)
+            RemoveFileQuietly(entry->path());
     }
 }
 

@@ -7,10 +7,12 @@
 #include <QString>
 
 // Tells when a file may have changed on disk, without waking the program
-// while nothing happens: the system's notifications on the file and on its
+// while nothing happens: the system's notifications on the file, on its
 // folder (so a file replaced by a rename, or deleted and made again, is
-// watched again), and, when asked, a look at its size and times, for file
-// systems that send no notification (network drives, some Wine setups).
+// watched again) and on the first folder above that is there (so a folder
+// renamed away and back, whose own watch went with it, is found again),
+// and, when asked, a look at its size and times, for file systems that send
+// no notification (network drives, some Wine setups).
 class FileWatch : public QObject
 {
     Q_OBJECT
@@ -40,7 +42,7 @@ private:
 
     static Stamp stampOf(const QString &path);
     void fileNotified();
-    void watchFileAgain();
+    void watchAgain();
 
     QFileSystemWatcher m_watcher;
     QString m_path;

@@ -62,6 +62,7 @@ bool Form1::Form_Load(SystemServices &services, const std::filesystem::path &set
     GameFolder = folder;
     // The game's own code page from here on: the names as the game shows them.
     SelectCodePage(services.gameCodePage(folder));
+    changes().store().removeOldTemporaries();
     AppendPlayerNames(List1);
     // Runs the selection handling at once, so the first player's macros are
     // in place before the window shows.

@@ -448,14 +448,29 @@ TEST_CASE("a rewrite goes through a temporary file, keeps permissions and links"
     const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(file, perms);
 #endif
-    // A second name of the old file keeps the old content: the new file is a
-    // different one, renamed into place.
-    const auto oldName = dir.file("old.lnk");
-    fs::create_hard_link(file, oldName);
+    // A file with a second name (a hard link) is written in place, so that
+    // both names see the change.
+    const auto otherName = dir.file("other.lnk");
+    fs::create_hard_link(file, otherName);
+    CHECK(IniWriteString(file, "KORVAX", "path", "in place"));
+    CHECK_EQ(readText(otherName), std::string("[KORVAX]\r\npath=in place\r\n"));
+    fs::remove(otherName);
+    // With one name, the new file is a different one, renamed into place.
+#ifdef __linux__
+    struct stat before
+    {
+    };
+    CHECK_EQ(::stat(file.c_str(), &before), 0);
+#endif
     CHECK(IniWriteString(file, "KORVAX", "path", "new"));
-    CHECK_EQ(readText(oldName), std::string("[KORVAX]\r\npath=old\r\n"));
-    fs::remove(oldName);
     CHECK_EQ(readText(file), std::string("[KORVAX]\r\npath=new\r\n"));
+#ifdef __linux__
+    struct stat after
+    {
+    };
+    CHECK_EQ(::stat(file.c_str(), &after), 0);
+    CHECK(after.st_ino != before.st_ino);
+#endif
     CHECK((entries(dir.path()) == std::set<std::string>{"ivlname.cfg"}));
 #ifndef _WIN32
     CHECK(fs::status(file).permissions() == perms);

@@ -3,6 +3,7 @@
 // case checks what the user is told (the report names the file and the
 // reason in words) and that the player file holds exactly the bytes it held
 // before the fault, or exactly those of a complete write.
+#include "copies/backupstore.h"
 #include "storage/fileerror.h"
 #include "tests/support/modal.h"
 #include "tests/support/probes.h"
@@ -21,6 +22,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #ifdef __linux__
@@ -50,15 +52,15 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 // the file's place have codes of their own. The player file is opened through
 // the wide calls, which look for a path of more than 259 characters too
 // (the ANSI calls refused it before looking): a missing one is "not found".
-enum class Failure { NoFile, NoFolder, Denied, IsFolder, NoFileAtLongPath };
+enum class Failure { NoFile, NoFolder, IsFolder, NoFileAtLongPath };
 
 QString reason(Failure failure)
 {
 #ifdef _WIN32
     constexpr unsigned long codes[] = {2 /* ERROR_FILE_NOT_FOUND */, 3 /* ERROR_PATH_NOT_FOUND */,
-                                       5 /* ERROR_ACCESS_DENIED */, 5, 3};
+                                       5 /* ERROR_ACCESS_DENIED */, 3};
 #else
-    constexpr unsigned long codes[] = {ENOENT, ENOENT, EACCES, EISDIR, ENOENT};
+    constexpr unsigned long codes[] = {ENOENT, ENOENT, EISDIR, ENOENT};
 #endif
     return QString::fromUtf8(SystemErrorText(codes[static_cast<int>(failure)]));
 }
@@ -223,6 +225,17 @@ class TestFaults : public QObject
         return !ran ? Editor::NeverOpened : stillOpen ? Editor::StillOpen : Editor::Closed;
     }
 
+    // Presses Ctrl+Z in the shown window; `answer` gets the message box it brings.
+    template <typename Answer> static auto pressCtrlZ(Form1 &window, Answer answer)
+    {
+        // Ctrl+Z reaches only the active window; a closed dialog leaves none.
+        window.activateWindow();
+        static_cast<void>(QTest::qWaitForWindowActive(&window));
+        auto seen = answer();
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        return seen;
+    }
+
     // Starts a window the way the program does, under its failure handling.
     static bool start(Form1 &window, SystemServices &services, const std::string &settings)
     {
@@ -313,37 +326,67 @@ private slots:
         QVERIFY(!QFile::exists(game.playerFile()));
     }
 
-    void readOnlyBeforeASubmitKeepsEveryByte()
+    void readOnlyIsRefusedByEveryWrite_data()
     {
-        for (const bool macros : {false, true}) {
-            init();
-            SampleGame game;
-            Form1 window;
-            QVERIFY(game.load(window));
-            window.List1->setCurrentRow(1);
-            const QStringList listed = names(window);
-            AsOrdinaryUser ordinary;
-            const auto makeReadOnly = [&] {
-                QVERIFY(QFile::setPermissions(
-                    game.playerFile(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-            };
+        QTest::addColumn<QString>("write");
+        QTest::addColumn<bool>("asOrdinaryUser");
+        // Root passes over permission bits; the editor does not.
+        for (const bool ordinary : {false, true}) {
+            for (const char *write : {"name", "macros", "Ctrl+Z"})
+                QTest::addRow("%s, %s", write, ordinary ? "as an ordinary user" : "as root")
+                    << QString::fromLatin1(write) << ordinary;
+        }
+    }
+    void readOnlyIsRefusedByEveryWrite()
+    {
+        QFETCH(QString, write);
+        QFETCH(bool, asOrdinaryUser);
+        SampleGame game;
+        Form1 window;
+        QVERIFY(game.load(window));
+        window.List1->setCurrentRow(1);
+        const bool undo = write == QStringLiteral("Ctrl+Z");
+        if (undo) {
+            QVERIFY(ShowAndActivate(window));
+            QCOMPARE(submitName(window, QStringLiteral("Ann"), [] {}), Editor::Closed);
+            expectNoFailure();
+        }
+        const QByteArray before = game.bytes();
+        const QStringList listed = names(window);
+        std::optional<AsOrdinaryUser> ordinary;
+        if (asOrdinaryUser) {
+            ordinary.emplace();
             if (!AsOrdinaryUser::permissionsHold(QFileInfo(game.playerFile()).path()))
                 QSKIP("Permission bits cannot refuse a write here (privileged user whose "
                       "CAP_DAC_OVERRIDE cannot be dropped)");
-            const Editor editor = macros
-                                      ? submitMacro(window, 0, QStringLiteral("GG"), makeReadOnly)
-                                      : submitName(window, QStringLiteral("Ann"), makeReadOnly);
-            QCOMPARE(editor, Editor::StillOpen);
-            expectOneFailure(game.playerFile(), reason(Failure::Denied));
-            QCOMPARE(game.bytes(), SampleGame::originalBytes());
-            QCOMPARE(names(window), listed);
-
-            // A read-only file can still be looked at.
-            init();
-            window.List1->setCurrentRow(3);
-            expectNoFailure();
-            QCOMPARE(captions(window).at(0), QStringLiteral("Last slot speaking"));
         }
+        const auto makeReadOnly = [&] {
+            QVERIFY(QFile::setPermissions(game.playerFile(),
+                                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        };
+        if (undo) {
+            makeReadOnly();
+            const auto question = pressCtrlZ(
+                window, [] { return AnswerNextQuestion(ClickButton(QMessageBox::Yes)); });
+            QVERIFY(question->asked);
+        } else {
+            const Editor editor = write == QStringLiteral("macros")
+                                      ? submitMacro(window, 0, QStringLiteral("GG"), makeReadOnly)
+                                      : submitName(window, QStringLiteral("Bea"), makeReadOnly);
+            QCOMPARE(editor, Editor::StillOpen);
+        }
+        // The same words for every write and every user.
+        expectOneFailure(game.playerFile(), QStringLiteral("Cannot open for writing \"%1\": the "
+                                                           "file is read-only")
+                                                .arg(game.playerFile()));
+        QCOMPARE(game.bytes(), before);
+        QCOMPARE(names(window), listed);
+
+        // A read-only file can still be looked at.
+        init();
+        window.List1->setCurrentRow(3);
+        expectNoFailure();
+        QCOMPARE(captions(window).at(0), QStringLiteral("Last slot speaking"));
     }
 
     void replacedByAFolderOrAFifo()
@@ -390,6 +433,108 @@ private slots:
                                          QDir::System));
             }
         }
+    }
+
+#ifndef _WIN32
+    // What else may stand at the names of the editor's own files among the
+    // copies: each is refused at once, without waiting on it or reading it whole.
+    void plantedAmongTheCopies_data()
+    {
+        QTest::addColumn<bool>("atTheStepRecord");
+        QTest::addColumn<bool>("fifo");
+        for (const bool step : {false, true}) {
+            for (const bool fifo : {true, false})
+                QTest::addRow("%s at %s", fifo ? "a FIFO" : "a link to /dev/zero",
+                              step ? "a step record" : "game-folder.txt")
+                    << step << fifo;
+        }
+    }
+    void plantedAmongTheCopies()
+    {
+        QFETCH(bool, atTheStepRecord);
+        QFETCH(bool, fifo);
+        SampleGame game;
+        QVERIFY(QFile::setPermissions(game.playerFile(), QFile::ReadOwner | QFile::WriteOwner));
+        Form1 window;
+        QVERIFY(game.load(window));
+        QVERIFY(ShowAndActivate(window));
+        window.List1->setCurrentRow(1);
+        QCOMPARE(submitName(window, QStringLiteral("Ann"), []{}), Editor::Closed);
+        const QString folder = window.changes().store().folder();
+        const QList<BackupCopy> copies = window.changes().store().copies();
+        QCOMPARE(copies.size(), 1);
+        // The copies are as private as the player file they hold.
+        const QString record = folder + QStringLiteral("/game-folder.txt");
+        for (const QString &path : {copies[0].path, copies[0].recordPath(), record}) {
+            struct stat info
+            {
+            };
+            QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+            QCOMPARE(info.st_mode & 0777, 0600u);
+        }
+
+        const QString planted = atTheStepRecord ? copies[0].recordPath() : record;
+        QVERIFY(QFile::remove(planted));
+        QVERIFY(fifo ? ::mkfifo(QFile::encodeName(planted).constData(), 0600) == 0
+                     : QFile::link(QStringLiteral("/dev/zero"), planted));
+        const QByteArray before = game.bytes();
+        if (atTheStepRecord) {
+            // Ctrl+Z says the record cannot be read, and puts nothing back.
+            const auto told = pressCtrlZ(window, [] { return AnswerNextMessageBox(); });
+            QVERIFY2(told->startsWith(QStringLiteral("Nothing was put back")), qPrintable(*told));
+            QVERIFY2(told->contains(QDir::toNativeSeparators(copies[0].path)), qPrintable(*told));
+            QCOMPARE(game.bytes(), before);
+        } else {
+            // A folder whose record names no one is no one's: the copies go
+            // to a folder of their own, and the write goes through.
+            QCOMPARE(submitName(window, QStringLiteral("Bea"), []{}), Editor::Closed);
+            QCOMPARE(game.bytes(), patched(NameAt(1), QByteArray("Bea\0\0", 5), before));
+            const QString other = window.changes().store().folder();
+            QVERIFY(other != folder);
+            QCOMPARE(readBytes(other + QStringLiteral("/game-folder.txt")),
+                     QByteArray::fromStdString(GameFolder + '\n'));
+        }
+        expectNoFailure();
+        const QFileInfo left(planted);
+        QVERIFY(left.exists() && !left.isFile()); // left as it was
+        QCOMPARE(left.isSymLink(), !fifo);
+    }
+#endif
+
+    // A write cut off by a kill leaves a temporary file; the next start
+    // removes those of a day ago, and nothing else.
+    void leftoversOfAKillAreRemovedAtStart()
+    {
+        SampleGame game;
+        const QString copies = BackupStore(game.backupRoot(), game.folder()).folder();
+        QVERIFY(QDir().mkpath(copies));
+        const QString gameFolder = fromPath(game.folder());
+        const auto make = [](const QString &path, int daysAgo) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x", 1) == 1 && file.flush());
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-daysAgo),
+                                     QFileDevice::FileModificationTime));
+        };
+        const QString stale = QStringLiteral(".~0123456789abcdef");
+        const QString fresh = QStringLiteral(".~fedcba9876543210");
+        make(gameFolder + QStringLiteral("/kvxplr.sav") + stale, 2);
+        make(gameFolder + QStringLiteral("/kvxplr.sav") + fresh, 0);
+        make(gameFolder + QStringLiteral("/game.ini") + stale, 2); // the game's, perhaps
+        make(copies + QStringLiteral("/2026-12-09 12.03.04.123 name of player 1.step") + stale, 2);
+        make(copies + QStringLiteral("/2026-12-09 12.03.04.123 name of player 1.sav") + fresh, 0);
+        make(copies + QStringLiteral("/notes.txt"), 2);
+        Form1 window;
+        QVERIFY(game.load(window));
+        const auto names = [](const QString &folder) {
+            return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        };
+        QCOMPARE(names(gameFolder),
+                 QStringList({QStringLiteral("game.ini") + stale, QStringLiteral("kvxplr.sav"),
+                              QStringLiteral("kvxplr.sav") + fresh}));
+        QCOMPARE(
+            names(copies),
+            QStringList({QStringLiteral("2026-12-09 12.03.04.123 name of player 1.sav") + fresh,
+                         QStringLiteral("notes.txt")}));
     }
 
     void cutShorterThanASlotNeedsIsRefusedNotLengthened()

@@ -193,6 +193,16 @@ private slots:
         QCOMPARE(captions(window), expectedMacros(2));
         QCOMPARE(window.List1->currentRow(), 2);
         QCOMPARE(game.bytes(), SampleGame::originalBytes()); // nothing written meanwhile
+
+        // The game folder renamed away and back: the folder's own watch went
+        // with it, yet the window sees both without a click.
+        const QString folder = QFileInfo(game.playerFile()).path();
+        QVERIFY(QDir().rename(folder, folder + QStringLiteral("-away")));
+        QTRY_VERIFY(!window.List1->isEnabled());
+        QVERIFY(QDir().rename(folder + QStringLiteral("-away"), folder));
+        QTRY_VERIFY(window.List1->isEnabled());
+        writeAt(MacroAt(2, 1), MacroField(u"after the way back"));
+        QTRY_COMPARE(captions(window).at(1), QStringLiteral("after the way back"));
     }
 
     void currentPlayerFollowsTheSelection()
