@@ -6,6 +6,7 @@
 #include "copies/questions.h"
 #include "copies/steprecord.h"
 #include "playerfile/playerfile.h"
+#include "settings/editedfile.h"
 
 #include <QString>
 
@@ -37,7 +38,8 @@ struct CopyOptions
 class ChangeWriter
 {
 public:
-    ChangeWriter(CopyOptions options, std::string gameFolder);
+    // Writes `file.path`; its copies are those of `file.copiesKey`.
+    ChangeWriter(CopyOptions options, EditedPlayerFile file);
 
     BackupStore store() const;
 
@@ -70,5 +72,5 @@ private:
     void keepStep(const BackupCopy &copy, const StepRecord &record, Questions &questions) const;
 
     CopyOptions m_options;
-    std::string m_gameFolder;
+    EditedPlayerFile m_file;
 };

@@ -85,7 +85,7 @@ struct Game
         CopyOptions options;
         options.backupRoot = root.isEmpty() ? backups.path() : root;
         options.gameRunning = [] { return false; };
-        return ChangeWriter(options, folder());
+        return ChangeWriter(options, InstalledPlayerFile(folder()));
     }
     QList<BackupCopy> copies() const { return writer().store().copies(); }
 };

@@ -2,6 +2,7 @@
 // The order in which the game folder is looked for, against a fake that
 // records every call.
 #include "settings/gamefolder.h"
+#include "settings/virtualstore.h"
 #include "tests/core/check.h"
 #include "tests/core/testfiles.h"
 #include "tools/standinservices.h"
@@ -58,6 +59,7 @@ public:
     void openWebAddress(const std::string &address) override { calls.push_back("web " + address); }
     std::filesystem::path executableFolder() override { return "/opt/editor"; }
     std::filesystem::path userSettingsFolder() override { return {}; }
+    std::filesystem::path virtualStorePlayerFile(const std::string &) override { return {}; }
 };
 
 const std::string cfg = "/opt/editor/ivlname.cfg";
@@ -217,6 +219,45 @@ TEST_CASE("the settings file stays beside the program where it can, else goes to
         blocked + PathSeparator + "korvax-editor" + PathSeparator + "x.cfg";
     CHECK_EQ(ResolveGameFolder(unmade, underFile, 0), std::string("/games"));
     CHECK_EQ(unmade.dialogs, 1);
+}
+
+TEST_CASE("a game folder under a folder Windows redirects is edited in the user's VirtualStore")
+{
+    // The folder as the system resolves it (a short 8.3 spelling arrives
+    // here with its long names), whether the VirtualStore copy exists, and
+    // the file edited: none means the installed one.
+    struct Case
+    {
+        std::u16string folder;
+        bool copyExists;
+        std::u16string edited;
+    };
+    const std::vector<std::u16string> protectedFolders = {
+        u"C:\\Program Files", u"C:\\Program Files (x86)", u"C:\\Windows", u"C:\\ProgramData"};
+    const std::u16string store = u"C:\\Users\\ann\\AppData\\Local\\VirtualStore";
+    const std::u16string x86 = store + u"\\Program Files (x86)\\KORVAX\\kvxplr.sav";
+    const Case cases[] = {
+        {u"C:\\Program Files (x86)\\KORVAX", true, x86},
+        {u"C:\\Program Files (x86)\\KORVAX", false, u""},
+        {u"C:\\Program Files\\KORVAX", true, store + u"\\Program Files\\KORVAX\\kvxplr.sav"},
+        {u"C:\\Program Files\\KORVAX", false, u""},
+        {u"C:\\ProgramData\\Games\\KORVAX\\", true,
+         store + u"\\ProgramData\\Games\\KORVAX\\kvxplr.sav"},
+        {u"c:\\PROGRAM FILES (X86)\\KORVAX", true,
+         store + u"\\PROGRAM FILES (X86)\\KORVAX\\kvxplr.sav"},
+        {u"C:/Program Files (x86)//KORVAX", true, x86},
+        {u"D:\\Program Files (x86)\\KORVAX", true, u""},
+        {u"\\\\server\\games\\Program Files (x86)\\KORVAX", true, u""},
+        {u"C:\\Program Files Games\\KORVAX", true, u""},
+        {u"C:\\Program Files (x86)KORVAX", true, u""},
+        {u"C:\\Games\\KORVAX", true, u""},
+    };
+    for (const Case &c : cases) {
+        const auto edited =
+            VirtualStorePlayerFile(c.folder, protectedFolders, store,
+                                   [&](const std::u16string &) { return c.copyExists; });
+        CHECK_EQ(edited.value_or(u""), c.edited);
+    }
 }
 
 TEST_CASE("the user's settings folder is the system's own")

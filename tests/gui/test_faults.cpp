@@ -275,19 +275,21 @@ private slots:
         window.List1->setCurrentRow(2);
         const QStringList shown = captions(window);
         // The file is gone once the names are read back, before the selection
-        // that the Submit sets off reads player 2's macros. The game folder is
-        // pointed elsewhere for that: Windows deletes no file that the reading
-        // still holds open.
-        const std::string elsewhere = GameFolder + "-gone";
+        // that the Submit sets off reads player 2's macros: it is removed as
+        // the selection changes, which comes before the selection's handling,
+        // once the reading of the names has closed the file (Windows deletes
+        // no file that a reading holds open).
+        bool namesRead = false;
         const auto removeAfterTheNames = [&] {
             QObject::connect(window.List1->model(), &QAbstractItemModel::rowsInserted, &window,
-                             [&](const QModelIndex &, int first) {
-                                 if (first == 3)
-                                     GameFolder = elsewhere;
-                             });
+                             [&](const QModelIndex &, int first) { namesRead = first == 3; });
+            QObject::connect(window.List1, &QListWidget::currentItemChanged, &window, [&] {
+                if (namesRead)
+                    QFile::remove(game.playerFile());
+            });
         };
         QCOMPARE(submitName(window, QStringLiteral("Zoë"), removeAfterTheNames), Editor::StillOpen);
-        expectOneFailure(fromPath(PlayerFilePath(elsewhere)), reason(Failure::NoFolder));
+        expectOneFailure(game.playerFile(), reason(Failure::NoFile));
         QCOMPARE(names(window).at(2), QStringLiteral("Zoë"));
         QCOMPARE(captions(window), shown);
 
