@@ -348,6 +348,31 @@ private slots:
         }
     }
 
+#ifdef Q_OS_WIN
+    void refusedUnderProgramFilesSaysHowToWriteIt()
+    {
+        // Windows refuses an ordinary user there; Wine refuses a read-only file.
+        const ProtectedGame game;
+        if (!game.isValid())
+            QSKIP("Program Files (x86) cannot be written here");
+        QVERIFY(QFile::setPermissions(game.installedFile(), QFile::ReadOwner));
+        const QTemporaryDir backups;
+        Form1 window;
+        window.copyOptions().backupRoot = backups.path();
+        window.copyOptions().gameRunning = [] { return false; };
+        StandInServices services(game.folder());
+        QVERIFY(start(window, services, "unused.cfg"));
+        QCOMPARE(submitName(window, QStringLiteral("Ann"), []{}), Editor::StillOpen);
+        expectOneFailure(QDir::toNativeSeparators(game.installedFile()), reason(Failure::Denied));
+        QVERIFY2(m_reports.first().contains(
+                     QStringLiteral("Windows protects the folder %1: ")
+                         .arg(QDir::toNativeSeparators(QFileInfo(game.installedFile()).path()))),
+                 qPrintable(m_reports.first()));
+        QFile::setPermissions(game.installedFile(), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(readBytes(game.installedFile()), SampleGame::originalBytes());
+    }
+#endif
+
     void replacedByAFolderOrAFifo()
     {
         // Before a selection, and before a name's submit. A FIFO would keep
