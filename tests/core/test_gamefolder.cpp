@@ -8,6 +8,9 @@
 #include "tools/standinservices.h"
 
 #include <cstdlib>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -259,6 +262,38 @@ TEST_CASE("a game folder under a folder Windows redirects is edited in the user'
         CHECK_EQ(edited.value_or(u""), c.edited);
     }
 }
+
+#ifdef _WIN32
+TEST_CASE("the system's own folders and a short spelling find the VirtualStore copy")
+{
+    // Under Wine, which redirects nothing, the copy is made by hand.
+    namespace fs = std::filesystem;
+    const fs::path game = fs::path(std::getenv("ProgramFiles(x86)")) / "KORVAX Test Game";
+    const fs::path store = fs::path(std::getenv("LOCALAPPDATA")) /
+                           "VirtualStore\\Program Files (x86)\\KORVAX Test Game";
+    std::error_code error;
+    if (!fs::create_directories(game, error))
+        return; // Windows itself: no ordinary user makes a folder there
+    struct Removed
+    {
+        std::vector<fs::path> folders;
+        ~Removed()
+        {
+            std::error_code ignored;
+            for (const fs::path &folder : folders)
+                fs::remove_all(folder, ignored);
+        }
+    } removed{{game, store}};
+    PlatformServices system;
+    CHECK_EQ(system.virtualStorePlayerFile(game.string()), fs::path());
+    fs::create_directories(store);
+    testfiles::writeText((store / "kvxplr.sav").string(), "");
+    std::wstring shortName(MAX_PATH, L'\0');
+    shortName.resize(GetShortPathNameW(game.c_str(), shortName.data(), MAX_PATH));
+    for (const fs::path &spelling : {game, fs::path(shortName)})
+        CHECK_EQ(system.virtualStorePlayerFile(spelling.string()), store / "kvxplr.sav");
+}
+#endif
 
 TEST_CASE("the user's settings folder is the system's own")
 {
