@@ -48,11 +48,13 @@ public:
         window.copyOptions().gameRunning = [] { return false; };
     }
 
-    // Loads the window as the program's start does; it is not shown.
-    bool load(Form1 &window) const
+    // Loads the window as the program's start does, with the registry
+    // naming `registryFolder` (this game's folder when empty); it is not
+    // shown.
+    bool load(Form1 &window, const std::string &registryFolder = {}) const
     {
         isolate(window);
-        StandInServices services(folder());
+        StandInServices services(registryFolder.empty() ? folder() : registryFolder);
         return window.Form_Load(services, "unused.cfg");
     }
 

@@ -67,7 +67,7 @@ bool Form1::Form_Load(SystemServices &services, const std::filesystem::path &set
     // Runs the selection handling at once, so the first player's macros are
     // in place before the window shows.
     Application::runNested([this] { List1->setCurrentRow(0); });
-    m_fileWatch.watch(ToQString(m_playerFile.path));
+    m_fileWatch.watch(QtPathOf(m_playerFile.path));
     ShowWhichFile();
     return true;
 }
@@ -197,8 +197,8 @@ QString Form1::fileNote() const
 {
     if (!m_playerFile.redirected())
         return {};
-    const QString edited = QDir::toNativeSeparators(ToQString(m_playerFile.path));
-    const QString installed = QDir::toNativeSeparators(ToQString(m_playerFile.installed));
+    const QString edited = QDir::toNativeSeparators(QtPathOf(m_playerFile.path));
+    const QString installed = QDir::toNativeSeparators(QtPathOf(m_playerFile.installed));
     QString note = QStringLiteral("The list shows %1, the copy of %2 that Windows keeps for the "
                                   "game: Windows sends the game's writes there, and the game "
                                   "reads that copy.")

@@ -24,7 +24,7 @@ MacroTexts ReadMacrosFromFile(const std::filesystem::path &file, std::int16_t sl
     return PlayerFileReader(file).ReadPlayerMacros(slot).value_or(MacroTexts());
 }
 
-QString ToQString(const std::filesystem::path &path)
+QString QtPathOf(const std::filesystem::path &path)
 {
 #ifdef Q_OS_WIN
     return QString::fromStdWString(path.native());

@@ -37,7 +37,7 @@ std::int16_t SelectedSlotOrFirst(const QListWidget *list);
 void ApplyLengthRule(QLineEdit *box, int limit);
 
 // A path as Qt names the file.
-QString ToQString(const std::filesystem::path &path);
+QString QtPathOf(const std::filesystem::path &path);
 
 inline QString ToQString(const std::u16string &text)
 {

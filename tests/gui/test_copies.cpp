@@ -34,9 +34,7 @@ struct OpenGame
     // unless one is given.
     explicit OpenGame(const std::string &registryFolder = {})
     {
-        game.isolate(window);
-        StandInServices services(registryFolder.empty() ? game.folder() : registryFolder);
-        window.Form_Load(services, "unused.cfg");
+        game.load(window, registryFolder);
         window.List1->setCurrentRow(2);
         ShowAndActivate(window);
     }
