@@ -351,25 +351,29 @@ private slots:
 #ifdef Q_OS_WIN
     void refusedUnderProgramFilesSaysHowToWriteIt()
     {
-        // Windows refuses an ordinary user there; Wine refuses a read-only file.
+        // Windows refuses an ordinary user there. Wine refuses no ordinary
+        // user, nor a read-only file to root; it refuses a folder in the
+        // file's place with the same "access denied".
         const ProtectedGame game;
         if (!game.isValid())
             QSKIP("Program Files (x86) cannot be written here");
-        QVERIFY(QFile::setPermissions(game.installedFile(), QFile::ReadOwner));
         const QTemporaryDir backups;
         Form1 window;
         window.copyOptions().backupRoot = backups.path();
         window.copyOptions().gameRunning = [] { return false; };
         StandInServices services(game.folder());
         QVERIFY(start(window, services, "unused.cfg"));
-        QCOMPARE(submitName(window, QStringLiteral("Ann"), []{}), Editor::StillOpen);
+        const auto refuse = [&] {
+            QVERIFY(QFile::remove(game.installedFile()));
+            QVERIFY(QDir().mkdir(game.installedFile()));
+        };
+        QCOMPARE(submitName(window, QStringLiteral("Ann"), refuse), Editor::StillOpen);
         expectOneFailure(QDir::toNativeSeparators(game.installedFile()), reason(Failure::Denied));
         QVERIFY2(m_reports.first().contains(
                      QStringLiteral("Windows protects the folder %1: ")
                          .arg(QDir::toNativeSeparators(QFileInfo(game.installedFile()).path()))),
                  qPrintable(m_reports.first()));
-        QFile::setPermissions(game.installedFile(), QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(readBytes(game.installedFile()), SampleGame::originalBytes());
+        QVERIFY(QDir(game.installedFile()).isEmpty());
     }
 #endif
 
