@@ -255,19 +255,19 @@ struct ChangeWriter::Plan
     std::function<std::optional<QString>()> gone;
 };
 
-ChangeWriter::ChangeWriter(CopyOptions options, std::string gameFolder)
-    : m_options(std::move(options)), m_gameFolder(std::move(gameFolder))
+ChangeWriter::ChangeWriter(CopyOptions options, EditedPlayerFile file)
+    : m_options(std::move(options)), m_file(std::move(file))
 {
 }
 
 BackupStore ChangeWriter::store() const
 {
-    return BackupStore(m_options.backupRoot, m_gameFolder);
+    return BackupStore(m_options.backupRoot, m_file.copiesKey);
 }
 
 std::filesystem::path ChangeWriter::playerFile() const
 {
-    return SystemTextPath(PlayerFilePath(m_gameFolder));
+    return m_file.path;
 }
 
 bool ChangeWriter::gameMayWrite(Questions &questions) const

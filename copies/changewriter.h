@@ -6,6 +6,7 @@
 #include "copies/questions.h"
 #include "copies/steprecord.h"
 #include "playerfile/playerfile.h"
+#include "settings/editedfile.h"
 
 #include <QString>
 
@@ -48,7 +49,8 @@ public:
     // whole nor copied: a Submit asks to write without a copy.
     static constexpr std::uint64_t LargestCopiedFile = 4 * 1024 * 1024;
 
-    ChangeWriter(CopyOptions options, std::string gameFolder);
+    // Writes `file.path`; its copies are those of `file.copiesKey`.
+    ChangeWriter(CopyOptions options, EditedPlayerFile file);
 
     BackupStore store() const;
 
@@ -90,5 +92,5 @@ private:
     void replaceWhole(const std::string &bytes, const Look &look, Questions &questions) const;
 
     CopyOptions m_options;
-    std::string m_gameFolder;
+    EditedPlayerFile m_file;
 };

@@ -2,6 +2,7 @@
 // System services on systems without the Windows API: our own INI reader
 // and writer, the game's registry entry from the user's Wine prefixes and
 // XDG's settings folder. The dialog and the browser are in services_qt.cpp.
+#include "settings/editedfile.h"
 #include "settings/fileio.h"
 #include "settings/inifile.h"
 #include "settings/prefixcache.h"
@@ -83,4 +84,15 @@ std::filesystem::path PlatformServices::userSettingsFolder()
         return configHome;
     const std::string home = variable("HOME");
     return home.empty() ? std::filesystem::path() : std::filesystem::path(home + "/.config");
+}
+
+std::filesystem::path PlatformServices::virtualStorePlayerFile(const std::string &)
+{
+    // Wine redirects nothing: the game writes its own folder.
+    return {};
+}
+
+bool RefusedInProtectedFolder(const FileError &)
+{
+    return false;
 }

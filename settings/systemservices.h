@@ -70,6 +70,12 @@ public:
     // them beside themselves: ${XDG_CONFIG_HOME:-~/.config} on Linux,
     // %LOCALAPPDATA% on Windows; the empty text when there is none.
     virtual std::filesystem::path userSettingsFolder() = 0;
+
+    // The user's VirtualStore copy of the player file, which the game reads
+    // in place of the one in `gameFolder` when Windows redirects its writes
+    // there (settings/virtualstore.h); the empty path when there is none,
+    // and always on other systems.
+    virtual std::filesystem::path virtualStorePlayerFile(const std::string &gameFolder) = 0;
 };
 
 // The real services of this system: on Windows its own calls, elsewhere
@@ -90,4 +96,5 @@ public:
     void openWebAddress(const std::string &address) override;
     std::filesystem::path executableFolder() override;
     std::filesystem::path userSettingsFolder() override;
+    std::filesystem::path virtualStorePlayerFile(const std::string &gameFolder) override;
 };

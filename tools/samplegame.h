@@ -11,7 +11,9 @@
 #include "ui/form1.h"
 #include "ui/globals.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 class SampleGame
@@ -46,11 +48,13 @@ public:
         window.copyOptions().gameRunning = [] { return false; };
     }
 
-    // Loads the window as the program's start does; it is not shown.
-    bool load(Form1 &window) const
+    // Loads the window as the program's start does, with the registry
+    // naming `registryFolder` (this game's folder when empty); it is not
+    // shown.
+    bool load(Form1 &window, const std::string &registryFolder = {}) const
     {
         isolate(window);
-        StandInServices services(folder());
+        StandInServices services(registryFolder.empty() ? folder() : registryFolder);
         return window.Form_Load(services, "unused.cfg");
     }
 
@@ -58,6 +62,54 @@ private:
     QTemporaryDir m_dir;
     QTemporaryDir m_backups;
 };
+
+#ifdef Q_OS_WIN
+// A game folder under Program Files (x86) holding the synthetic player file,
+// where Windows redirects the game's writes, and the folder of the user's
+// VirtualStore that would take them. Wine redirects nothing: a test makes
+// the VirtualStore copy itself, and both folders go at the end.
+class ProtectedGame
+{
+public:
+    ProtectedGame()
+    {
+        if (m_dir.isValid())
+            SampleSave::WriteTo(QFile::encodeName(m_dir.path()).toStdString());
+    }
+    ~ProtectedGame() { QDir(storeFolder()).removeRecursively(); }
+    ProtectedGame(const ProtectedGame &) = delete;
+    ProtectedGame &operator=(const ProtectedGame &) = delete;
+
+    // False where this user may not make a folder there (Windows itself).
+    bool isValid() const { return m_dir.isValid(); }
+    // The folder as the registry names it.
+    std::string folder() const
+    {
+        return QDir::toNativeSeparators(m_dir.path()).toLocal8Bit().toStdString();
+    }
+    QString installedFile() const { return m_dir.path() + QStringLiteral("/kvxplr.sav"); }
+    QString storeFile() const { return storeFolder() + QStringLiteral("/kvxplr.sav"); }
+
+    // Puts `bytes` in the VirtualStore as the game's redirected writes would.
+    bool writeStoreCopy(const QByteArray &bytes) const
+    {
+        QFile file(storeFile());
+        return QDir().mkpath(storeFolder()) && file.open(QIODevice::WriteOnly) &&
+               file.write(bytes) == bytes.size();
+    }
+
+private:
+    QString storeFolder() const
+    {
+        return qEnvironmentVariable("LOCALAPPDATA") +
+               QStringLiteral("/VirtualStore/Program Files (x86)/") +
+               QFileInfo(m_dir.path()).fileName();
+    }
+
+    QTemporaryDir m_dir{qEnvironmentVariable("ProgramFiles(x86)") +
+                        QStringLiteral("/KORVAX-XXXXXX")};
+};
+#endif
 
 // The bytes `text` occupies in the file (Windows-1252 here).
 inline QByteArray Cp(const char16_t *text)

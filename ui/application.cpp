@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/application.h"
 
+#include "settings/editedfile.h"
+#include "storage/fileerror.h"
+
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -105,8 +108,18 @@ void Application::setFailurePolicy(FailurePolicy policy)
 QString Application::failureMessage(const std::exception &error)
 {
     // The file layer's reports, like the program's own, are UTF-8.
-    return QStringLiteral("The editor has to close because of an error:\n\n%1")
-        .arg(QString::fromUtf8(error.what()));
+    QString message = QStringLiteral("The editor has to close because of an error:\n\n%1")
+                          .arg(QString::fromUtf8(error.what()));
+    const auto *fileError = dynamic_cast<const FileError *>(&error);
+    if (fileError && RefusedInProtectedFolder(*fileError))
+        message += QStringLiteral("\n\nWindows protects the folder %1: a program started without "
+                                  "administrator rights may not change files there, so nothing "
+                                  "was written. Start the editor as administrator to change "
+                                  "kvxplr.sav there; it is the file the game reads as long as "
+                                  "Windows keeps no copy of it for the game in your VirtualStore "
+                                  "folder.")
+                       .arg(QString::fromUtf8(PathText(fileError->path().parent_path())));
+    return message;
 }
 
 void Application::fail(const std::exception &error)

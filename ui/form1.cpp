@@ -14,7 +14,10 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -60,14 +63,16 @@ bool Form1::Form_Load(SystemServices &services, const std::filesystem::path &set
     if (folder.empty())
         return false;
     GameFolder = folder;
+    m_playerFile = PlayerFileToEdit(services, GameFolder);
     // The game's own code page from here on: the names as the game shows them.
     SelectCodePage(services.gameCodePage(folder));
     changes().store().removeOldTemporaries();
-    AppendPlayerNames(List1);
+    AppendPlayerNames(List1, m_playerFile.path);
     // Runs the selection handling at once, so the first player's macros are
     // in place before the window shows.
     Application::runNested([this] { List1->setCurrentRow(0); });
-    m_fileWatch.watch(QFile::decodeName(QByteArray::fromStdString(CurrentPlayerFilePath())));
+    m_fileWatch.watch(QtPathOf(m_playerFile.path));
+    ShowWhichFile();
     return true;
 }
 
@@ -90,7 +95,7 @@ void Form1::ShowMacrosFromFile(std::int16_t slot)
 {
     // The file is opened before the slot is looked at, so a missing file
     // shows up here even when nothing is selected.
-    const PlayerFileReader file(CurrentPlayerFilePath());
+    const PlayerFileReader file(m_playerFile.path);
     const auto macros = file.ReadPlayerMacros(slot);
     if (!macros)
         return;
@@ -140,7 +145,7 @@ void Form1::FollowFile()
     std::array<QString, PlayerLayout::SlotCount> names;
     std::optional<MacroTexts> macros;
     try {
-        const PlayerFileReader file(CurrentPlayerFilePath());
+        const PlayerFileReader file(m_playerFile.path);
         for (std::int16_t slot = 0; slot < PlayerLayout::SlotCount; ++slot)
             names[static_cast<std::size_t>(slot)] =
                 ToQString(file.ReadPlayerName(slot).value_or(std::u16string()));
@@ -151,6 +156,7 @@ void Form1::FollowFile()
         return;
     }
     ShowFileReadable(true);
+    ShowWhichFile();
     // Only what differs is set, so the editor's own writes change nothing
     // on screen, and the selection stays.
     for (int row = 0; row < List1->count() && row < PlayerLayout::SlotCount; ++row) {
@@ -180,6 +186,41 @@ void Form1::ShowFileReadable(bool readable, const QString &why)
         readable ? QString() : why + QStringLiteral(". The list shows it again when it is back.");
     lblPlayerName->setToolTip(detail);
     List1->setToolTip(detail);
+}
+
+void Form1::ShowWhichFile()
+{
+    const QString note = fileNote();
+    List1->setAccessibleDescription(note);
+    // While the file cannot be read, the tooltip says why instead.
+    if (List1->isEnabled())
+        List1->setToolTip(note);
+}
+
+QString Form1::fileNote() const
+{
+    if (!m_playerFile.redirected())
+        return {};
+    const QString edited = QDir::toNativeSeparators(QtPathOf(m_playerFile.path));
+    const QString installed = QDir::toNativeSeparators(QtPathOf(m_playerFile.installed));
+    QString note = QStringLiteral("The list shows %1, the copy of %2 that Windows keeps for the "
+                                  "game: Windows sends the game's writes there, and the game "
+                                  "reads that copy.")
+                       .arg(edited, installed);
+    const QDateTime copyWritten = QFileInfo(edited).lastModified();
+    const QDateTime installedWritten = QFileInfo(installed).lastModified();
+    if (copyWritten.isValid() && installedWritten > copyWritten) {
+        const auto when = [](const QDateTime &time) {
+            return QStringLiteral("at %1 on %2")
+                .arg(time.toString(QStringLiteral("HH:mm:ss")),
+                     time.toString(QStringLiteral("yyyy-MM-dd")));
+        };
+        note += QStringLiteral(" %1 was written later (%2) than the copy (%3): the game may have "
+                               "been run as administrator since, which Windows does not "
+                               "redirect.")
+                    .arg(installed, when(installedWritten), when(copyWritten));
+    }
+    return note;
 }
 
 void Form1::contextMenuEvent(QContextMenuEvent *event)
@@ -224,6 +265,6 @@ void Form1::ListPlayersFromFile(int row)
         const QSignalBlocker quiet(List1);
         List1->clear();
     }
-    AppendPlayerNames(List1);
+    AppendPlayerNames(List1, m_playerFile.path);
     Application::runNested([this, row] { List1->setCurrentRow(row); });
 }

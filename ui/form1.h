@@ -2,6 +2,7 @@
 #pragma once
 
 #include "copies/changewriter.h"
+#include "settings/editedfile.h"
 #include "ui/filewatch.h"
 #include "ui/focusreturn.h"
 #include "ui/globals.h"
@@ -41,9 +42,13 @@ public:
     // Where the copies go and how a running game is seen.
     CopyOptions &copyOptions() { return m_copyOptions; }
 
-    // Every write to the player file of the current game folder goes
-    // through this, with its questions, copy and undo step.
-    ChangeWriter changes() const { return ChangeWriter(m_copyOptions, GameFolder); }
+    // The player file this session reads and writes: the game folder's own,
+    // or the copy Windows keeps for the game in the user's VirtualStore.
+    const EditedPlayerFile &playerFile() const { return m_playerFile; }
+
+    // Every write to the player file goes through this, with its
+    // questions, copy and undo step.
+    ChangeWriter changes() const { return ChangeWriter(m_copyOptions, m_playerFile); }
 
     // Lists the four names as the file now holds them and selects `row`,
     // whose selection handling shows that slot's macros.
@@ -69,6 +74,13 @@ private:
     // Dims the list and the macros and says why while the file cannot be read.
     void ShowFileReadable(bool readable, const QString &why = QString());
 
+    // Tells in the list's tooltip which file the list shows, where it is
+    // not the game folder's own.
+    void ShowWhichFile();
+    // What the list's tooltip says while the file can be read.
+    QString fileNote() const;
+
+    EditedPlayerFile m_playerFile;
     CopyOptions m_copyOptions;
     FileWatch m_fileWatch;
     FocusReturn m_focusReturn{this};

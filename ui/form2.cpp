@@ -34,7 +34,7 @@ void Form2::Form_Load()
 
 void Form2::fillBoxesFromFile()
 {
-    m_read = ReadMacrosFromFile(CurrentPlayer);
+    m_read = ReadMacrosFromFile(mainWindow()->playerFile().path, CurrentPlayer);
     for (std::size_t k = 0; k < txtmacro.size(); ++k)
         txtmacro[k]->setText(ToQString(m_read[k]));
 }

@@ -19,7 +19,7 @@ frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
     connect(cmdcancel, &QPushButton::clicked, this, &frmname::cmdcancel_Click);
     connect(Command1, &QPushButton::clicked, this, &frmname::Command1_Click);
     // What Submit finds changed on disk is measured against this reading.
-    m_read = ReadNameFromFile(SelectedSlotOrFirst(owner->List1));
+    m_read = ReadNameFromFile(owner->playerFile().path, SelectedSlotOrFirst(owner->List1));
     const QString name = owner->SelectedName();
     lblname->setCaption(name);
     txtname->setText(name);
@@ -51,7 +51,8 @@ void frmname::cmdsave_Click()
 void frmname::cmdreset_Click()
 {
     // The name as the file holds it now, which may be newer than the list's.
-    m_read = ReadNameFromFile(SelectedSlotOrFirst(mainWindow()->List1));
+    m_read =
+        ReadNameFromFile(mainWindow()->playerFile().path, SelectedSlotOrFirst(mainWindow()->List1));
     txtname->setText(ToQString(m_read));
 }
 

@@ -112,8 +112,7 @@ void frmrestore::List1_Click()
         lblgame->setCaption(QString::fromUtf8(error.what()));
         return;
     }
-    const CopyDifference difference =
-        Compare(then, ReadWholeFile(SystemTextPath(CurrentPlayerFilePath())));
+    const CopyDifference difference = Compare(then, ReadWholeFile(m_form1->playerFile().path));
     int firstDiffering = -1;
     for (int slot = 0; slot < PlayerLayout::SlotCount; ++slot) {
         const PlayerDifference &player = difference.players[static_cast<std::size_t>(slot)];

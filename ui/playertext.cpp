@@ -2,33 +2,35 @@
 #include "ui/playertext.h"
 
 #include "playerfile/playerfile.h"
-#include "ui/globals.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 
-std::string CurrentPlayerFilePath()
+void AppendPlayerNames(QListWidget *list, const std::filesystem::path &file)
 {
-    return PlayerFilePath(GameFolder);
-}
-
-void AppendPlayerNames(QListWidget *list)
-{
-    const PlayerFileReader file(CurrentPlayerFilePath());
+    const PlayerFileReader reader(file);
     for (std::int16_t slot = 0; slot < PlayerLayout::SlotCount; ++slot)
-        list->addItem(ToQString(file.ReadPlayerName(slot).value_or(std::u16string())));
+        list->addItem(ToQString(reader.ReadPlayerName(slot).value_or(std::u16string())));
 }
 
-std::u16string ReadNameFromFile(std::int16_t slot)
+std::u16string ReadNameFromFile(const std::filesystem::path &file, std::int16_t slot)
 {
-    return PlayerFileReader(CurrentPlayerFilePath())
-        .ReadPlayerName(slot)
-        .value_or(std::u16string());
+    return PlayerFileReader(file).ReadPlayerName(slot).value_or(std::u16string());
 }
 
-MacroTexts ReadMacrosFromFile(std::int16_t slot)
+MacroTexts ReadMacrosFromFile(const std::filesystem::path &file, std::int16_t slot)
 {
-    return PlayerFileReader(CurrentPlayerFilePath()).ReadPlayerMacros(slot).value_or(MacroTexts());
+    return PlayerFileReader(file).ReadPlayerMacros(slot).value_or(MacroTexts());
+}
+
+QString QtPathOf(const std::filesystem::path &path)
+{
+#ifdef Q_OS_WIN
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
 }
 
 QString SelectedText(const QListWidget *list)

@@ -9,22 +9,20 @@
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 class QLineEdit;
 class QListWidget;
 
-// The player file of the current game folder.
-std::string CurrentPlayerFilePath();
-
 // Appends the names of slots 0..3, read with one opening of the player
 // file, so that entry i holds slot i.
-void AppendPlayerNames(QListWidget *list);
+void AppendPlayerNames(QListWidget *list, const std::filesystem::path &file);
 
 // The name and the ten macros of `slot` as the file holds them now, each
 // read with an opening of its own.
-std::u16string ReadNameFromFile(std::int16_t slot);
-MacroTexts ReadMacrosFromFile(std::int16_t slot);
+std::u16string ReadNameFromFile(const std::filesystem::path &file, std::int16_t slot);
+MacroTexts ReadMacrosFromFile(const std::filesystem::path &file, std::int16_t slot);
 
 // The selected entry's text, or the empty text when nothing is selected.
 QString SelectedText(const QListWidget *list);
@@ -37,6 +35,9 @@ std::int16_t SelectedSlotOrFirst(const QListWidget *list);
 // pair) and the caret goes to the end; otherwise nothing happens, the caret
 // included. Call it on every change of the box's text.
 void ApplyLengthRule(QLineEdit *box, int limit);
+
+// A path as Qt names the file.
+QString QtPathOf(const std::filesystem::path &path);
 
 inline QString ToQString(const std::u16string &text)
 {

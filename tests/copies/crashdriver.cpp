@@ -64,7 +64,7 @@ int main(int argc, char **argv)
     CopyOptions options;
     options.backupRoot = QString::fromLocal8Bit(argv[2]);
     options.gameRunning = [] { return false; };
-    const ChangeWriter writer(options, argv[1]);
+    const ChangeWriter writer(options, InstalledPlayerFile(argv[1]));
     SayYes questions;
     // Marks where the write path begins, for the crash test to pass over
     // the file calls of the program's start.

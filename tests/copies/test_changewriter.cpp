@@ -91,7 +91,10 @@ struct Game
         options.gameRunning = [] { return false; };
         return options;
     }
-    ChangeWriter writer(QString root = {}) const { return ChangeWriter(options(root), folder()); }
+    ChangeWriter writer(QString root = {}) const
+    {
+        return ChangeWriter(options(root), InstalledPlayerFile(folder()));
+    }
     QList<BackupCopy> copies() const { return writer().store().copies(); }
     // Whether one of the copies holds exactly `bytes`.
     bool copyHolds(const QByteArray &bytes) const
@@ -242,7 +245,7 @@ private slots:
             options.backupRoot = game.file() + QStringLiteral("/backups");
         if (question == u"game")
             options.gameRunning = [] { return true; };
-        const ChangeWriter writer(options, game.folder());
+        const ChangeWriter writer(options, InstalledPlayerFile(game.folder()));
         if (question != u"copy" && question != u"game")
             QVERIFY(writer.submitName(2, u"Zo\u00EB", script));
         script.asked.clear();
@@ -309,7 +312,7 @@ private slots:
             if (!std::exchange(saved, true))
                 game.poke(wholeFile ? GameOffset : NameAt(2), wholeFile ? "game" : Xavier);
         };
-        const ChangeWriter writer(options, game.folder());
+        const ChangeWriter writer(options, InstalledPlayerFile(game.folder()));
         const int before = int(game.copies().size());
         if (wholeFile) {
             const QByteArray played = Patched(game.bytes(), GameOffset, "game");

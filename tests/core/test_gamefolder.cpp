@@ -2,11 +2,15 @@
 // The order in which the game folder is looked for, against a fake that
 // records every call.
 #include "settings/gamefolder.h"
+#include "settings/virtualstore.h"
 #include "tests/core/check.h"
 #include "tests/core/testfiles.h"
 #include "tools/standinservices.h"
 
 #include <cstdlib>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -61,6 +65,7 @@ public:
     void openWebAddress(const std::string &address) override { calls.push_back("web " + address); }
     std::filesystem::path executableFolder() override { return "/opt/editor"; }
     std::filesystem::path userSettingsFolder() override { return {}; }
+    std::filesystem::path virtualStorePlayerFile(const std::string &) override { return {}; }
 };
 
 const std::string cfg = "/opt/editor/ivlname.cfg";
@@ -221,6 +226,77 @@ TEST_CASE("the settings file stays beside the program where it can, else goes to
     CHECK_EQ(ResolveGameFolder(unmade, underFile, 0), std::string("/games"));
     CHECK_EQ(unmade.dialogs, 1);
 }
+
+TEST_CASE("a game folder under a folder Windows redirects is edited in the user's VirtualStore")
+{
+    // The folder as the system resolves it (a short 8.3 spelling arrives
+    // here with its long names), whether the VirtualStore copy exists, and
+    // the file edited: none means the installed one.
+    struct Case
+    {
+        std::u16string folder;
+        bool copyExists;
+        std::u16string edited;
+    };
+    const std::vector<std::u16string> protectedFolders = {
+        u"C:\\Program Files", u"C:\\Program Files (x86)", u"C:\\Windows", u"C:\\ProgramData"};
+    const std::u16string store = u"C:\\Users\\ann\\AppData\\Local\\VirtualStore";
+    const std::u16string x86 = store + u"\\Program Files (x86)\\KORVAX\\kvxplr.sav";
+    const Case cases[] = {
+        {u"C:\\Program Files (x86)\\KORVAX", true, x86},
+        {u"C:\\Program Files (x86)\\KORVAX", false, u""},
+        {u"C:\\Program Files\\KORVAX", true, store + u"\\Program Files\\KORVAX\\kvxplr.sav"},
+        {u"C:\\Program Files\\KORVAX", false, u""},
+        {u"C:\\ProgramData\\Games\\KORVAX\\", true,
+         store + u"\\ProgramData\\Games\\KORVAX\\kvxplr.sav"},
+        {u"c:\\PROGRAM FILES (X86)\\KORVAX", true,
+         store + u"\\PROGRAM FILES (X86)\\KORVAX\\kvxplr.sav"},
+        {u"C:/Program Files (x86)//KORVAX", true, x86},
+        {u"D:\\Program Files (x86)\\KORVAX", true, u""},
+        {u"\\\\server\\games\\Program Files (x86)\\KORVAX", true, u""},
+        {u"C:\\Program Files Games\\KORVAX", true, u""},
+        {u"C:\\Program Files (x86)KORVAX", true, u""},
+        {u"C:\\Games\\KORVAX", true, u""},
+    };
+    for (const Case &c : cases) {
+        const auto edited =
+            VirtualStorePlayerFile(c.folder, protectedFolders, store,
+                                   [&](const std::u16string &) { return c.copyExists; });
+        CHECK_EQ(edited.value_or(u""), c.edited);
+    }
+}
+
+#ifdef _WIN32
+TEST_CASE("the system's own folders and a short spelling find the VirtualStore copy")
+{
+    // Under Wine, which redirects nothing, the copy is made by hand.
+    namespace fs = std::filesystem;
+    const fs::path game = fs::path(std::getenv("ProgramFiles(x86)")) / "KORVAX Test Game";
+    const fs::path store = fs::path(std::getenv("LOCALAPPDATA")) /
+                           "VirtualStore\\Program Files (x86)\\KORVAX Test Game";
+    std::error_code error;
+    if (!fs::create_directories(game, error))
+        return; // Windows itself: no ordinary user makes a folder there
+    struct Removed
+    {
+        std::vector<fs::path> folders;
+        ~Removed()
+        {
+            std::error_code ignored;
+            for (const fs::path &folder : folders)
+                fs::remove_all(folder, ignored);
+        }
+    } removed{{game, store}};
+    PlatformServices system;
+    CHECK_EQ(system.virtualStorePlayerFile(game.string()), fs::path());
+    fs::create_directories(store);
+    testfiles::writeText((store / "kvxplr.sav").string(), "");
+    std::wstring shortName(MAX_PATH, L'\0');
+    shortName.resize(GetShortPathNameW(game.c_str(), shortName.data(), MAX_PATH));
+    for (const fs::path &spelling : {game, fs::path(shortName)})
+        CHECK_EQ(system.virtualStorePlayerFile(spelling.string()), store / "kvxplr.sav");
+}
+#endif
 
 TEST_CASE("the user's settings folder is the system's own")
 {

@@ -30,9 +30,11 @@ struct OpenGame
 {
     SampleGame game;
     Form1 window;
-    OpenGame()
+    // The game folder as the registry names it: the sample game's own
+    // unless one is given.
+    explicit OpenGame(const std::string &registryFolder = {})
     {
-        game.load(window);
+        game.load(window, registryFolder);
         window.List1->setCurrentRow(2);
         ShowAndActivate(window);
     }
@@ -150,6 +152,44 @@ private slots:
         QCOMPARE(readBytes(after[1].path), afterMacros);
         QCOMPARE(g.game.bytes(), original);
     }
+
+#ifdef Q_OS_WIN
+    void aGameUnderProgramFilesIsEditedInItsVirtualStoreCopy()
+    {
+        const ProtectedGame installed;
+        if (!installed.isValid())
+            QSKIP("Program Files (x86) cannot be written here");
+        const QByteArray copy = patched(NameAt(2), Cp(u"Copy") + QByteArray(2, '\0'));
+        QVERIFY(installed.writeStoreCopy(copy));
+        // Written after the copy: the game has run as administrator since.
+        {
+            QFile file(installed.installedFile());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(3600),
+                                     QFileDevice::FileModificationTime));
+        }
+
+        OpenGame g(installed.folder());
+        QCOMPARE(names(g.window).at(2), QStringLiteral("Copy"));
+        const QString tip = g.window.List1->toolTip();
+        QVERIFY2(tip.startsWith(QStringLiteral("The list shows %1, the copy of %2 ")
+                                    .arg(QDir::toNativeSeparators(installed.storeFile()),
+                                         QDir::toNativeSeparators(installed.installedFile()))),
+                 qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral(" was written later (at ")), qPrintable(tip));
+        QCOMPARE(g.window.List1->accessibleDescription(), tip);
+
+        g.submitName(QStringLiteral("Zoë"));
+        QCOMPARE(readBytes(installed.storeFile()),
+                 patched(NameAt(2), Cp(u"Zo\u00EB") + QByteArray(2, '\0'), copy));
+        QCOMPARE(readBytes(installed.installedFile()), SampleGame::originalBytes());
+
+        QVERIFY(g.undo(PressKey(Qt::Key_Return))->asked);
+        QCOMPARE(readBytes(installed.storeFile()), copy);
+        QCOMPARE(readBytes(installed.installedFile()), SampleGame::originalBytes());
+        QCOMPARE(names(g.window).at(2), QStringLiteral("Copy"));
+    }
+#endif
 
     void theRestoreWindowShowsWhatACopyHoldsAndPutsBackAPlayerOrTheFile()
     {

@@ -288,19 +288,21 @@ private slots:
         window.List1->setCurrentRow(2);
         const QStringList shown = captions(window);
         // The file is gone once the names are read back, before the selection
-        // that the Submit sets off reads player 2's macros. The game folder is
-        // pointed elsewhere for that: Windows deletes no file that the reading
-        // still holds open.
-        const std::string elsewhere = GameFolder + "-gone";
+        // that the Submit sets off reads player 2's macros: it is removed as
+        // the selection changes, which comes before the selection's handling,
+        // once the reading of the names has closed the file (Windows deletes
+        // no file that a reading holds open).
+        bool namesRead = false;
         const auto removeAfterTheNames = [&] {
             QObject::connect(window.List1->model(), &QAbstractItemModel::rowsInserted, &window,
-                             [&](const QModelIndex &, int first) {
-                                 if (first == 3)
-                                     GameFolder = elsewhere;
-                             });
+                             [&](const QModelIndex &, int first) { namesRead = first == 3; });
+            QObject::connect(window.List1, &QListWidget::currentItemChanged, &window, [&] {
+                if (namesRead)
+                    QFile::remove(game.playerFile());
+            });
         };
         QCOMPARE(submitName(window, QStringLiteral("Zoë"), removeAfterTheNames), Editor::StillOpen);
-        expectOneFailure(fromPath(PlayerFilePath(elsewhere)), reason(Failure::NoFolder));
+        expectOneFailure(game.playerFile(), reason(Failure::NoFile));
         QCOMPARE(names(window).at(2), QStringLiteral("Zoë"));
         QCOMPARE(captions(window), shown);
 
@@ -388,6 +390,35 @@ private slots:
         expectNoFailure();
         QCOMPARE(captions(window).at(0), QStringLiteral("Last slot speaking"));
     }
+
+#ifdef Q_OS_WIN
+    void refusedUnderProgramFilesSaysHowToWriteIt()
+    {
+        // Windows refuses an ordinary user there. Wine refuses no ordinary
+        // user, nor a read-only file to root; it refuses a folder in the
+        // file's place with the same "access denied".
+        const ProtectedGame game;
+        if (!game.isValid())
+            QSKIP("Program Files (x86) cannot be written here");
+        const QTemporaryDir backups;
+        Form1 window;
+        window.copyOptions().backupRoot = backups.path();
+        window.copyOptions().gameRunning = [] { return false; };
+        StandInServices services(game.folder());
+        QVERIFY(start(window, services, "unused.cfg"));
+        const auto refuse = [&] {
+            QVERIFY(QFile::remove(game.installedFile()));
+            QVERIFY(QDir().mkdir(game.installedFile()));
+        };
+        QCOMPARE(submitName(window, QStringLiteral("Ann"), refuse), Editor::StillOpen);
+        expectOneFailure(QDir::toNativeSeparators(game.installedFile()), reason(Failure::Denied));
+        QVERIFY2(m_reports.first().contains(
+                     QStringLiteral("Windows protects the folder %1: ")
+                         .arg(QDir::toNativeSeparators(QFileInfo(game.installedFile()).path()))),
+                 qPrintable(m_reports.first()));
+        QVERIFY(QDir(game.installedFile()).isEmpty());
+    }
+#endif
 
     void replacedByAFolderOrAFifo()
     {

@@ -44,8 +44,10 @@ main_title="Ironvale Name Editor For KORVAX."
 failure_title="KORVAX player editor"
 
 # The program file names itself in its version resource (UTF-16 strings).
+# grep reads to the end: with -q it would stop at the match, and strings,
+# writing on into the closed pipe, would fail the pipeline.
 for text in "KORVAX Player Editor" "Editor for the player names and macros of KORVAX"; do
-    strings -el "$editor" | grep -qxF "$text" || fail "the version resource lacks \"$text\""
+    strings -el "$editor" | grep -xF "$text" >/dev/null || fail "the version resource lacks \"$text\""
 done
 
 # One application manifest (resource type 24, id 1): the user's own rights,
