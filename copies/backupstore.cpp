@@ -390,8 +390,8 @@ std::optional<BackupCopy> BackupStore::undoTarget(const PendingProgress &progres
     for (const BackupCopy &copy : copies()) {
         std::optional<StepRecord> record;
         try {
-            record = StepRecord::parse(
-                ReadWholeFile(ToNativePath(copy.recordPath()), StepRecordLimit));
+            record =
+                StepRecord::parse(ReadWholeFile(ToNativePath(copy.recordPath()), StepRecordLimit));
         } catch (const FileError &error) {
             if (error.noSuchFile())
                 continue;
