@@ -294,7 +294,11 @@ private slots:
     {
         QTest::addColumn<bool>("wholeFile");
         QTest::newRow("name Submit") << false;
+#ifndef _WIN32
+        // ReplaceFileW takes no file held open, so on Windows the old file
+        // cannot be compared after the rename.
         QTest::newRow("whole-file restore") << true;
+#endif
     }
 
     // The game saves after the copy was made, before the write: a copy
