@@ -225,6 +225,13 @@ class TestFaults : public QObject
         return !ran ? Editor::NeverOpened : stillOpen ? Editor::StillOpen : Editor::Closed;
     }
 
+    // On Wayland only the compositor activates a window, so a key sent to
+    // one reaches nothing.
+    static bool keysReachTheWindow()
+    {
+        return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    }
+
     // Presses Ctrl+Z in the shown window; `answer` gets the message box it brings.
     template <typename Answer> static auto pressCtrlZ(Form1 &window, Answer answer)
     {
@@ -348,6 +355,8 @@ private slots:
         QVERIFY(game.load(window));
         window.List1->setCurrentRow(1);
         const bool undo = write == QStringLiteral("Ctrl+Z");
+        if (undo && !keysReachTheWindow())
+            QSKIP("Ctrl+Z goes to the active window, and only the compositor activates one");
         if (undo) {
             QVERIFY(ShowAndActivate(window));
             QCOMPARE(submitName(window, QStringLiteral("Ann"), [] {}), Editor::Closed);
@@ -511,6 +520,8 @@ private slots:
                      : QFile::link(QStringLiteral("/dev/zero"), planted));
         const QByteArray before = game.bytes();
         if (atTheStepRecord) {
+            if (!keysReachTheWindow())
+                QSKIP("Ctrl+Z goes to the active window, and only the compositor activates one");
             // Ctrl+Z says the record cannot be read, and puts nothing back.
             const auto told = pressCtrlZ(window, [] { return AnswerNextMessageBox(); });
             QVERIFY2(told->startsWith(QStringLiteral("Nothing was put back")), qPrintable(*told));
