@@ -50,6 +50,11 @@ now_ms() {
     date +%s%3N
 }
 
+# How long each wait below lasts: 10 s, times KORVAX_WAIT_SCALE where a
+# slower build asks for it (the sanitizers' full unwinding on every
+# allocation makes the editor start three to four times slower).
+wait_ms=$((10000 * ${KORVAX_WAIT_SCALE:-1}))
+
 # shellcheck source=tools/xvfb.sh
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
@@ -99,12 +104,12 @@ editor_running() {
     kill -0 "$editor_pid" 2>/dev/null
 }
 
-# Waits up to 10 s for the editor to end; sets editor_status to its exit status.
+# Waits up to wait_ms (10 s) for the editor to end; sets editor_status to its exit status.
 # shellcheck disable=SC2034 # read by the scripts that source this file
 wait_for_editor_exit() {
-    local deadline=$(($(now_ms) + 10000))
+    local deadline=$(($(now_ms) + wait_ms))
     while editor_running; do
-        (($(now_ms) < deadline)) || fail "the editor is still running after 10 s"
+        (($(now_ms) < deadline)) || fail "the editor is still running after $((wait_ms / 1000)) s"
         sleep 0.02
     done
     editor_status=0
@@ -118,10 +123,10 @@ title_pattern() {
     echo "^$(sed 's/[][\.*^$+?(){}|]/\\&/g' <<<"$1")\$"
 }
 
-# Prints the id of the shown window whose title is exactly TITLE, waiting up
-# to 10 s for it; fails if the editor ends first.
+# Prints the id of the shown window whose title is exactly TITLE, waiting
+# up to wait_ms (10 s) for it; fails if the editor ends first.
 wait_for_window() {
-    wait_for_window_matching "$(title_pattern "$1")" "\"$1\"" 10000
+    wait_for_window_matching "$(title_pattern "$1")" "\"$1\"" "$wait_ms"
 }
 
 # The same for a title matching the regular expression PATTERN, named WHAT
@@ -139,13 +144,13 @@ wait_for_window_matching() {
     echo "$id"
 }
 
-# Waits up to 10 s until no shown window has the title TITLE.
+# Waits up to wait_ms (10 s) until no shown window has the title TITLE.
 wait_for_window_gone() {
     local title=$1 pattern
     pattern=$(title_pattern "$title")
-    local deadline=$(($(now_ms) + 10000))
+    local deadline=$(($(now_ms) + wait_ms))
     while xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1; do
-        (($(now_ms) < deadline)) || fail "the window \"$title\" is still open after 10 s"
+        (($(now_ms) < deadline)) || fail "the window \"$title\" is still open after $((wait_ms / 1000)) s"
         sleep 0.02
     done
 }
@@ -205,11 +210,11 @@ rename_player_2() {
     wait_for_window_gone "Name Editor"
 }
 
-# Waits up to 10 s until FILE holds the same bytes as EXPECTED: the editor
+# Waits up to wait_ms (10 s) until FILE holds the same bytes as EXPECTED: the editor
 # writes after the question that set the write off has closed.
 wait_until_same() {
     local file=$1 expected=$2 what=$3
-    local deadline=$(($(now_ms) + 10000))
+    local deadline=$(($(now_ms) + wait_ms))
     until cmp -s "$file" "$expected"; do
         (($(now_ms) < deadline)) || fail "$what"
         sleep 0.05
