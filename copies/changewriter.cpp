@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "copies/changewriter.h"
 
-#include "copies/copydiff.h"
+#include "playerfile/fieldranges.h"
 #include "settings/gameprocess.h"
 #include "storage/fileerror.h"
 #include "storage/rawfile.h"

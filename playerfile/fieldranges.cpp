@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "copies/copydiff.h"
+#include "playerfile/fieldranges.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What putting a copy back would change in the player file as it is now:
-// for each player the name and which macros, and how many bytes of the
-// game's own data.
+// The player's fields in a whole file's bytes, and what differs between two
+// states of the file (a copy and the file now): for each player the name
+// and which macros, and how many bytes of the game's own data.
 
 #include "playerfile/playerfile.h"
 
