@@ -10,8 +10,6 @@
 #include <QDir>
 #include <QStringList>
 
-using namespace PlayerLayout;
-
 namespace {
 
 QString Quoted(const std::u16string &text)
@@ -29,11 +27,6 @@ QString GameDataSentence(std::uint64_t differing)
         .arg(differing);
 }
 
-std::int16_t SlotAt(std::uint64_t offset)
-{
-    return static_cast<std::int16_t>((offset - NameOffset) / SlotStride);
-}
-
 // What the fields a step wrote hold now, where that is no longer what it
 // wrote: the game or another editor has written there since.
 QStringList ChangedFields(const StepRecord &written, std::string_view now)
@@ -43,14 +36,9 @@ QStringList ChangedFields(const StepRecord &written, std::string_view now)
         const std::string_view held = BytesIn(now, {range.offset, range.bytes.size()});
         if (held == range.bytes)
             continue;
-        const std::int16_t slot = SlotAt(range.offset);
-        if (range.offset == MacroAt(slot, 0)) {
-            std::vector<int> macros;
-            for (int k = 0; k < MacroCount; ++k) {
-                const FieldRange field{MacroFieldSize * std::size_t(k), MacroFieldSize};
-                if (BytesIn(held, field) != BytesIn(range.bytes, field))
-                    macros.push_back(k);
-            }
+        const auto [slot, isMacros] = FieldStartingAt(range.offset);
+        if (isMacros) {
+            const std::vector<int> macros = DifferingMacros(held, range.bytes);
             changes << QStringLiteral("%1 of player %2 now %3 other text")
                            .arg(MacroList(macros))
                            .arg(slot + 1)
@@ -282,13 +270,13 @@ bool ChangeWriter::gameMayWrite(Questions &questions) const
 bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text, Questions &questions,
                               const std::optional<std::u16string> &read) const
 {
-    if (!IsSlot(slot)) {
+    if (!PlayerLayout::IsSlot(slot)) {
         // The file is still opened, and nothing is written.
         PlayerFileWriter(playerFile()).WritePlayerName(slot, text);
         return true;
     }
     // A name the file cannot hold is refused here, before any question.
-    const WrittenRange range{NameAt(slot), NameFieldBytes(text)};
+    const WrittenRange range{NameRange(slot).offset, NameFieldBytes(text)};
     if (!gameMayWrite(questions))
         return false;
     const std::u16string toWrite(text);
@@ -303,11 +291,11 @@ bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text, Quest
 bool ChangeWriter::submitMacros(std::int16_t slot, const MacroTexts &texts, Questions &questions,
                                 const std::optional<MacroTexts> &read) const
 {
-    if (!IsSlot(slot)) {
+    if (!PlayerLayout::IsSlot(slot)) {
         PlayerFileWriter(playerFile()).WritePlayerMacros(slot, texts);
         return true;
     }
-    const WrittenRange range{MacroAt(slot, 0), MacroFieldBytes(texts)};
+    const WrittenRange range{MacrosRange(slot).offset, MacroFieldBytes(texts)};
     if (!gameMayWrite(questions))
         return false;
     Plan plan{Change::macros(slot),
@@ -394,24 +382,18 @@ bool ChangeWriter::restorePlayer(const BackupCopy &copy, std::int16_t slot,
     const std::optional<std::string> then = ReadCopy(copy, questions);
     if (!then)
         return false;
-    const FieldRange nameRange = NameRange(slot);
-    const FieldRange macrosRange = MacrosRange(slot);
-    if (BytesIn(*then, nameRange).size() != nameRange.size ||
-        BytesIn(*then, macrosRange).size() != macrosRange.size) {
+    if (!HoldsPlayer(*then, slot)) {
         questions.tell(QStringLiteral("Nothing was put back: the copy \"%1\" is too short to "
                                       "hold player %2.")
                            .arg(QDir::toNativeSeparators(copy.path))
                            .arg(slot + 1));
         return false;
     }
-    // What a Submit of that name writes: the name and two zero bytes; the
-    // bytes after them are the game's.
-    std::string name(BytesIn(*then, {nameRange.offset, NameMaxLength}));
-    name.resize(std::min(name.find('\0'), name.size()));
-    name.append(2, '\0');
+    // The name as a Submit of it writes it; the macros' fields as they are.
     const StepRecord back{
         false,
-        {{nameRange.offset, name}, {macrosRange.offset, std::string(BytesIn(*then, macrosRange))}},
+        {{NameRange(slot).offset, NameFieldIn(*then, slot)},
+         {MacrosRange(slot).offset, std::string(BytesIn(*then, MacrosRange(slot)))}},
         {},
         false};
     const auto question = [&](std::string_view now) -> Question {

@@ -33,6 +33,26 @@ std::u16string NameIn(std::string_view file, std::int16_t slot);
 // The slot's macros as ReadPlayerMacros reads them, likewise.
 MacroTexts MacrosIn(std::string_view file, std::int16_t slot);
 
+// Whether `file` holds the whole of the slot's name field and macro fields.
+bool HoldsPlayer(std::string_view file, std::int16_t slot);
+// The name field as a write of the slot's name in `file` puts it: the
+// name's bytes, at most 15, and two zero bytes; the bytes after them are
+// the game's.
+std::string NameFieldIn(std::string_view file, std::int16_t slot);
+
+// The player field that a range the editor wrote begins with: a slot's
+// name, or its ten macros.
+struct FieldStart
+{
+    std::int16_t slot = 0;
+    bool macros = false;
+};
+FieldStart FieldStartingAt(std::uint64_t offset);
+
+// The macros, 0 to 9, whose fields differ between two runs of a player's
+// macro fields as MacrosRange takes them; a field one run lacks counts.
+std::vector<int> DifferingMacros(std::string_view one, std::string_view other);
+
 struct PlayerDifference
 {
     std::u16string nameThen;

@@ -14,6 +14,31 @@ std::string PlayerFilePath(const std::string &gameFolder)
 #endif
 }
 
+namespace {
+
+std::string_view UpToZero(std::string_view bytes)
+{
+    return bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
+}
+
+} // namespace
+
+std::u16string DecodeName(std::string_view area)
+{
+    return DecodeBytes(UpToZero(area));
+}
+
+MacroTexts DecodeMacros(std::string_view fields)
+{
+    MacroTexts texts;
+    for (std::size_t k = 0; k < MacroCount; ++k) {
+        const std::size_t start = k * MacroFieldSize;
+        texts[k] = DecodeBytes(UpToZero(start < fields.size() ? fields.substr(start, MacroReadSize)
+                                                              : std::string_view()));
+    }
+    return texts;
+}
+
 std::u16string PadMacro(std::u16string text)
 {
     if (text.size() < MacroFieldSize)
@@ -39,8 +64,7 @@ std::optional<std::u16string> PlayerFileReader::ReadPlayerName(std::int16_t slot
     // a file without zero bytes would otherwise be read whole.
     std::string bytes(NameAreaSize, '\0');
     bytes.resize(m_file.readAt(NameAt(slot), bytes.data(), bytes.size()));
-    bytes.resize(std::min(bytes.find('\0'), bytes.size()));
-    return DecodeBytes(bytes);
+    return DecodeName(bytes);
 }
 
 std::optional<MacroTexts> PlayerFileReader::ReadPlayerMacros(std::int16_t slot) const
@@ -50,15 +74,7 @@ std::optional<MacroTexts> PlayerFileReader::ReadPlayerMacros(std::int16_t slot) 
     // The ten fields are contiguous: one read fetches them all.
     std::array<char, MacroFieldSize * MacroCount> block{};
     const std::size_t got = m_file.readAt(MacroAt(slot, 0), block.data(), block.size());
-    MacroTexts texts;
-    for (std::size_t k = 0; k < MacroCount; ++k) {
-        const std::size_t start = k * MacroFieldSize;
-        const std::size_t available = got > start ? std::min(got - start, MacroReadSize) : 0;
-        const char *field = block.data() + start;
-        const char *end = std::find(field, field + available, '\0');
-        texts[k] = DecodeBytes(std::string_view(field, static_cast<std::size_t>(end - field)));
-    }
-    return texts;
+    return DecodeMacros(std::string_view(block.data(), got));
 }
 
 PlayerFileWriter::PlayerFileWriter(const std::filesystem::path &path)

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Layout of the game's player file kvxplr.sav: four slots, each with a name
 // and ten macro texts at fixed offsets. Every byte outside those fields is
@@ -45,6 +46,13 @@ using MacroTexts = std::array<std::u16string, PlayerLayout::MacroCount>;
 // The file's path inside a game folder: the folder text exactly as given,
 // the platform's separator, then the file name.
 std::string PlayerFilePath(const std::string &gameFolder);
+
+// A name from the bytes of its slot's name area, as far as the file holds
+// them: up to the first zero byte.
+std::u16string DecodeName(std::string_view area);
+// The ten macros from the bytes of their fields, as far as the file holds
+// them: each the first 39 bytes of its field up to the first zero byte.
+MacroTexts DecodeMacros(std::string_view fields);
 
 // The text padded with zero characters to 40; longer texts come back as they are.
 std::u16string PadMacro(std::u16string text);
