@@ -39,6 +39,15 @@ MacroTexts DecodeMacros(std::string_view fields)
     return texts;
 }
 
+std::u16string_view CutText(std::u16string_view text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    const bool inPair = text[limit] >= 0xDC00 && text[limit] < 0xE000 &&
+                        text[limit - 1] >= 0xD800 && text[limit - 1] < 0xDC00;
+    return text.substr(0, inPair ? limit - 1 : limit);
+}
+
 std::u16string PadMacro(std::u16string text)
 {
     if (text.size() < MacroFieldSize)
@@ -87,24 +96,9 @@ PlayerFileWriter::PlayerFileWriter(const std::string &systemPath)
 {
 }
 
-namespace {
-
-// The text's first `limit` characters, one fewer when the cut would fall
-// between the two halves of a surrogate pair.
-std::u16string_view Cut(std::u16string_view text, std::size_t limit)
-{
-    if (text.size() <= limit)
-        return text;
-    const bool inPair = text[limit] >= 0xDC00 && text[limit] < 0xE000 &&
-                        text[limit - 1] >= 0xD800 && text[limit - 1] < 0xDC00;
-    return text.substr(0, inPair ? limit - 1 : limit);
-}
-
-} // namespace
-
 std::string NameFieldBytes(std::u16string_view text)
 {
-    std::string bytes = EncodePlayerText(Cut(text, NameMaxLength));
+    std::string bytes = EncodePlayerText(CutText(text, NameMaxLength));
     bytes.append(2, '\0');
     return bytes;
 }
@@ -116,7 +110,7 @@ std::string MacroFieldBytes(const MacroTexts &texts)
     for (const auto &text : texts) {
         // The zero bytes that fill the field are added after the check, which
         // refuses a zero character in the text itself.
-        const std::string field = EncodePlayerText(Cut(text, MacroMaxLength));
+        const std::string field = EncodePlayerText(CutText(text, MacroMaxLength));
         bytes += field;
         bytes.append(MacroFieldSize - field.size(), '\0');
     }

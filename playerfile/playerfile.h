@@ -54,6 +54,10 @@ std::u16string DecodeName(std::string_view area);
 // them: each the first 39 bytes of its field up to the first zero byte.
 MacroTexts DecodeMacros(std::string_view fields);
 
+// The text's first `limit` characters, one fewer when the cut would fall
+// between the two halves of a surrogate pair: no half character is left.
+std::u16string_view CutText(std::u16string_view text, std::size_t limit);
+
 // The text padded with zero characters to 40; longer texts come back as they are.
 std::u16string PadMacro(std::u16string text);
 
