@@ -12,6 +12,11 @@
 
 namespace {
 
+QLatin1String FileName()
+{
+    return QLatin1String(PlayerFileName);
+}
+
 QString Quoted(const std::u16string &text)
 {
     return u'"' + QString::fromStdU16String(text) + u'"';
@@ -53,6 +58,14 @@ QStringList ChangedFields(const StepRecord &written, std::string_view now)
     return changes;
 }
 
+// Whether to put back the whole file as `copy` holds it (`then`), before its change.
+QString WholeFileQuestion(const BackupCopy &copy, std::string_view then, std::string_view now)
+{
+    return QStringLiteral("Put back the whole of %1 as it was %2, before %3? %4")
+        .arg(FileName(), copy.when(), copy.change.description(),
+             GameDataSentence(Compare(then, now).gameBytes));
+}
+
 // What an undo of `step` puts back, as its question names it.
 QString UndoQuestion(const BackupCopy &step, const StepRecord &written, std::string_view then,
                      std::string_view now)
@@ -85,9 +98,7 @@ QString UndoQuestion(const BackupCopy &step, const StepRecord &written, std::str
     case Change::Kind::Restore:
         break;
     }
-    return QStringLiteral("Put back the whole of kvxplr.sav as it was %1, before %2? %3")
-        .arg(step.when(), step.change.description(),
-             GameDataSentence(Compare(then, now).gameBytes));
+    return WholeFileQuestion(step, then, now);
 }
 
 // The bytes of a copy; a copy that cannot be read is told and puts back nothing.
@@ -179,17 +190,23 @@ auto SubmitCheck(std::int16_t slot, const std::optional<Texts> &read, const Text
 
 QString NoCopyReason(std::uint64_t size)
 {
-    return QStringLiteral("kvxplr.sav is %1 bytes long, far more than a player file; copies are "
-                          "made of files up to %2 MiB")
+    return QStringLiteral("%1 is %2 bytes long, far more than a player file; copies are "
+                          "made of files up to %3 MiB")
+        .arg(FileName())
         .arg(size)
         .arg(ChangeWriter::LargestCopiedFile / (1024 * 1024));
+}
+
+QString NoCopy(const BackupError &error)
+{
+    return QStringLiteral("No copy of %1 could be made in %2: %3.")
+        .arg(FileName(), error.folder(), error.reason());
 }
 
 // A put-back never writes without a copy of what it replaces.
 QString NothingPutBack(const BackupError &error)
 {
-    return QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. Nothing was put back.")
-        .arg(error.folder(), error.reason());
+    return NoCopy(error) + QStringLiteral(" Nothing was put back.");
 }
 
 } // namespace
@@ -349,8 +366,9 @@ bool ChangeWriter::undo(Questions &questions) const
         QString text = UndoQuestion(*step, *written, *then, now);
         if (written->wholeFile) {
             if (written->ranges.empty() || now != written->ranges.front().bytes)
-                text += QStringLiteral(" The game or another program has written kvxplr.sav "
-                                       "since it was put back.");
+                text += QStringLiteral(" The game or another program has written %1 since it "
+                                       "was put back.")
+                            .arg(FileName());
             return {text, false};
         }
         const QStringList changed = ChangedFields(*written, now);
@@ -398,9 +416,10 @@ bool ChangeWriter::restorePlayer(const BackupCopy &copy, std::int16_t slot,
         false};
     const auto question = [&](std::string_view now) -> Question {
         return {QStringLiteral("Put back the name and the ten macros of player %1, %2 (now %3), "
-                               "as they were %4? Nothing else in kvxplr.sav changes.")
+                               "as they were %4? Nothing else in %5 changes.")
                     .arg(slot + 1)
-                    .arg(Quoted(NameIn(*then, slot)), Quoted(NameIn(now, slot)), copy.when()),
+                    .arg(Quoted(NameIn(*then, slot)), Quoted(NameIn(now, slot)), copy.when(),
+                         FileName()),
                 true};
     };
     return putBack({Change::player(slot), back, true, {}, {}}, question, questions);
@@ -412,10 +431,7 @@ bool ChangeWriter::restoreFile(const BackupCopy &copy, Questions &questions) con
     if (!then)
         return false;
     const auto question = [&](std::string_view now) -> Question {
-        return {QStringLiteral("Put back the whole of kvxplr.sav as it was %1, before %2? %3")
-                    .arg(copy.when(), copy.change.description(),
-                         GameDataSentence(Compare(*then, now).gameBytes)),
-                false};
+        return {WholeFileQuestion(copy, *then, now), false};
     };
     return putBack({Change::restore(), {true, {{0, *then}}, {}, false}, true, {}, {}}, question,
                    questions);
@@ -477,9 +493,7 @@ bool ChangeWriter::write(const Plan &plan, std::optional<std::string> agreed,
                     questions.tell(NothingPutBack(error));
                     return false;
                 }
-                if (!questions.ask(QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. "
-                                                  "Write the change anyway?")
-                                       .arg(error.folder(), error.reason()),
+                if (!questions.ask(NoCopy(error) + QStringLiteral(" Write the change anyway?"),
                                    false))
                     return false;
                 // The game may have saved while that was asked: look again.
@@ -607,14 +621,13 @@ void ChangeWriter::replaceWhole(const std::string &bytes, const Look &look,
         return;
     try {
         const BackupCopy kept = keepCopy(Change::restore(), left);
-        questions.tell(QStringLiteral("The game wrote kvxplr.sav while it was put back; what it "
-                                      "wrote is kept in the copy \"%1\".")
-                           .arg(QDir::toNativeSeparators(kept.path)));
+        questions.tell(QStringLiteral("The game wrote %1 while it was put back; what it "
+                                      "wrote is kept in the copy \"%2\".")
+                           .arg(FileName(), QDir::toNativeSeparators(kept.path)));
     } catch (const BackupError &error) {
-        questions.tell(
-            QStringLiteral("The game wrote kvxplr.sav while it was put back, and no copy "
-                           "of what it wrote could be made in %1: %2.")
-                .arg(error.folder(), error.reason()));
+        questions.tell(QStringLiteral("The game wrote %1 while it was put back, and no copy "
+                                      "of what it wrote could be made in %2: %3.")
+                           .arg(FileName(), error.folder(), error.reason()));
     }
 #endif
 }

@@ -8,9 +8,9 @@ using namespace PlayerLayout;
 std::string PlayerFilePath(const std::string &gameFolder)
 {
 #ifdef _WIN32
-    return gameFolder + "\\kvxplr.sav";
+    return gameFolder + '\\' + PlayerFileName;
 #else
-    return gameFolder + "/kvxplr.sav";
+    return gameFolder + '/' + PlayerFileName;
 #endif
 }
 

@@ -43,6 +43,9 @@ constexpr std::uint64_t MacroAt(std::int16_t slot, int k)
 
 using MacroTexts = std::array<std::u16string, PlayerLayout::MacroCount>;
 
+// The player file's name in the game folder.
+inline constexpr char PlayerFileName[] = "kvxplr.sav";
+
 // The file's path inside a game folder: the folder text exactly as given,
 // the platform's separator, then the file name.
 std::string PlayerFilePath(const std::string &gameFolder);

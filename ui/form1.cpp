@@ -180,8 +180,9 @@ void Form1::ShowFileReadable(bool readable, const QString &why)
         m_focusReturn.setEnabled(control, readable);
     for (ClassicLabel *label : lblMacro)
         label->setEnabled(readable);
-    lblPlayerName->setCaption(readable ? QStringLiteral("Player Name")
-                                       : QStringLiteral("kvxplr.sav cannot be read"));
+    lblPlayerName->setCaption(
+        readable ? QStringLiteral("Player Name")
+                 : QStringLiteral("%1 cannot be read").arg(QLatin1String(PlayerFileName)));
     const QString detail =
         readable ? QString() : why + QStringLiteral(". The list shows it again when it is back.");
     lblPlayerName->setToolTip(detail);
