@@ -76,6 +76,14 @@ std::optional<std::u16string> PlayerFileReader::ReadPlayerName(std::int16_t slot
     return DecodeName(bytes);
 }
 
+PlayerNames PlayerFileReader::ReadPlayerNames() const
+{
+    PlayerNames names;
+    for (std::int16_t slot = 0; slot < SlotCount; ++slot)
+        names[static_cast<std::size_t>(slot)] = *ReadPlayerName(slot);
+    return names;
+}
+
 std::optional<MacroTexts> PlayerFileReader::ReadPlayerMacros(std::int16_t slot) const
 {
     if (!IsSlot(slot))

@@ -42,6 +42,7 @@ constexpr std::uint64_t MacroAt(std::int16_t slot, int k)
 } // namespace PlayerLayout
 
 using MacroTexts = std::array<std::u16string, PlayerLayout::MacroCount>;
+using PlayerNames = std::array<std::u16string, PlayerLayout::SlotCount>;
 
 // The player file's name in the game folder.
 inline constexpr char PlayerFileName[] = "kvxplr.sav";
@@ -76,6 +77,8 @@ public:
     // to the end of the slot's name area (NameAreaSize bytes) or to the end
     // of the file, whichever comes first.
     std::optional<std::u16string> ReadPlayerName(std::int16_t slot) const;
+    // The four names, slot 0 first.
+    PlayerNames ReadPlayerNames() const;
     // Each macro is the first 39 bytes of its field up to the first zero byte,
     // or up to the end of the file.
     std::optional<MacroTexts> ReadPlayerMacros(std::int16_t slot) const;

@@ -9,9 +9,8 @@
 
 void AppendPlayerNames(QListWidget *list, const std::filesystem::path &file)
 {
-    const PlayerFileReader reader(file);
-    for (std::int16_t slot = 0; slot < PlayerLayout::SlotCount; ++slot)
-        list->addItem(ToQString(reader.ReadPlayerName(slot).value_or(std::u16string())));
+    for (const std::u16string &name : PlayerFileReader(file).ReadPlayerNames())
+        list->addItem(ToQString(name));
 }
 
 std::u16string ReadNameFromFile(const std::filesystem::path &file, std::int16_t slot)

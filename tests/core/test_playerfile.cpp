@@ -78,6 +78,8 @@ TEST_CASE("reads the synthetic save's names and macros")
     CHECK_EQ(*reader.ReadPlayerName(1), std::u16string(u"Black&Gold"));
     CHECK_EQ(*reader.ReadPlayerName(2), std::u16string(u"Ren\u00E9e Strau\u00DF"));
     CHECK_EQ(*reader.ReadPlayerName(3), std::u16string());
+    CHECK(reader.ReadPlayerNames() ==
+          (PlayerNames{u"Maximilian Vogt", u"Black&Gold", u"Ren\u00E9e Strau\u00DF", u""}));
     const MacroTexts m = *reader.ReadPlayerMacros(0);
     CHECK_EQ(m[0], std::u16string(u"Hello from slot 0!"));
     CHECK_EQ(m[1], std::u16string(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abc")); // 39, not 40
