@@ -287,11 +287,8 @@ bool ChangeWriter::gameMayWrite(Questions &questions) const
 bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text, Questions &questions,
                               const std::optional<std::u16string> &read) const
 {
-    if (!PlayerLayout::IsSlot(slot)) {
-        // The file is still opened, and nothing is written.
-        PlayerFileWriter(playerFile()).WritePlayerName(slot, text);
-        return true;
-    }
+    if (!PlayerLayout::IsSlot(slot))
+        return false; // no such player: nothing to do
     // A name the file cannot hold is refused here, before any question.
     const WrittenRange range{NameRange(slot).offset, NameFieldBytes(text)};
     if (!gameMayWrite(questions))
@@ -308,10 +305,8 @@ bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text, Quest
 bool ChangeWriter::submitMacros(std::int16_t slot, const MacroTexts &texts, Questions &questions,
                                 const std::optional<MacroTexts> &read) const
 {
-    if (!PlayerLayout::IsSlot(slot)) {
-        PlayerFileWriter(playerFile()).WritePlayerMacros(slot, texts);
-        return true;
-    }
+    if (!PlayerLayout::IsSlot(slot))
+        return false;
     const WrittenRange range{MacrosRange(slot).offset, MacroFieldBytes(texts)};
     if (!gameMayWrite(questions))
         return false;

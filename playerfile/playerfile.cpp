@@ -116,11 +116,11 @@ std::string MacroFieldBytes(const MacroTexts &texts)
     std::string bytes;
     bytes.reserve(MacroFieldSize * MacroCount);
     for (const auto &text : texts) {
-        // The zero bytes that fill the field are added after the check, which
-        // refuses a zero character in the text itself.
-        const std::string field = EncodePlayerText(CutText(text, MacroMaxLength));
-        bytes += field;
-        bytes.append(MacroFieldSize - field.size(), '\0');
+        const std::u16string_view cut = CutText(text, MacroMaxLength);
+        // The check refuses a zero character in the text itself, so it comes
+        // before the zero characters that fill the field.
+        EncodePlayerText(cut);
+        bytes += EncodeText(PadMacro(std::u16string(cut)));
     }
     return bytes;
 }
