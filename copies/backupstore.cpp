@@ -130,38 +130,48 @@ QString BackupCopy::recordPath() const
     return path.chopped(CopySuffix.size()) + RecordSuffix;
 }
 
-QString Change::description() const
+namespace {
+
+// Each kind of change as the questions and the list of copies name it, and
+// as its copy's file name holds it; %1 is the player.
+struct KindText
 {
-    switch (kind) {
-    case Kind::Name:
-        return QStringLiteral("the name of player %1").arg(slot + 1);
-    case Kind::Macros:
-        return QStringLiteral("the macros of player %1").arg(slot + 1);
-    case Kind::Player:
-        return QStringLiteral("the restore of player %1 from an earlier copy").arg(slot + 1);
-    case Kind::Restore:
-        return QStringLiteral("the restore of an earlier copy");
-    case Kind::Undo:
-        return QStringLiteral("an undo");
+    Change::Kind kind;
+    bool ofPlayer;
+    const char *description;
+    const char *fileTag;
+};
+
+constexpr KindText KindTexts[] = {
+    {Change::Kind::Name, true, "the name of player %1", "name of player %1"},
+    {Change::Kind::Macros, true, "the macros of player %1", "macros of player %1"},
+    {Change::Kind::Player, true, "the restore of player %1 from an earlier copy",
+     "restore of player %1"},
+    {Change::Kind::Restore, false, "the restore of an earlier copy", "restore"},
+    {Change::Kind::Undo, false, "an undo", "undo"},
+};
+
+QString TextOf(const Change &change, const char *KindText::*text)
+{
+    for (const KindText &entry : KindTexts) {
+        if (entry.kind == change.kind) {
+            const QString words = QString::fromLatin1(entry.*text);
+            return entry.ofPlayer ? words.arg(change.slot + 1) : words;
+        }
     }
     return {};
 }
 
+} // namespace
+
+QString Change::description() const
+{
+    return TextOf(*this, &KindText::description);
+}
+
 QString Change::fileTag() const
 {
-    switch (kind) {
-    case Kind::Name:
-        return QStringLiteral("name of player %1").arg(slot + 1);
-    case Kind::Macros:
-        return QStringLiteral("macros of player %1").arg(slot + 1);
-    case Kind::Player:
-        return QStringLiteral("restore of player %1").arg(slot + 1);
-    case Kind::Restore:
-        return QStringLiteral("restore");
-    case Kind::Undo:
-        return QStringLiteral("undo");
-    }
-    return {};
+    return TextOf(*this, &KindText::fileTag);
 }
 
 std::optional<Change> Change::fromFileTag(const QString &tag)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "copies/changewriter.h"
 
-#include "copies/copydiff.h"
+#include "playerfile/fieldranges.h"
 #include "settings/gameprocess.h"
 #include "storage/fileerror.h"
 #include "storage/rawfile.h"
@@ -10,9 +10,12 @@
 #include <QDir>
 #include <QStringList>
 
-using namespace PlayerLayout;
-
 namespace {
+
+QLatin1String FileName()
+{
+    return QLatin1String(PlayerFileName);
+}
 
 QString Quoted(const std::u16string &text)
 {
@@ -29,11 +32,6 @@ QString GameDataSentence(std::uint64_t differing)
         .arg(differing);
 }
 
-std::int16_t SlotAt(std::uint64_t offset)
-{
-    return static_cast<std::int16_t>((offset - NameOffset) / SlotStride);
-}
-
 // What the fields a step wrote hold now, where that is no longer what it
 // wrote: the game or another editor has written there since.
 QStringList ChangedFields(const StepRecord &written, std::string_view now)
@@ -43,14 +41,9 @@ QStringList ChangedFields(const StepRecord &written, std::string_view now)
         const std::string_view held = BytesIn(now, {range.offset, range.bytes.size()});
         if (held == range.bytes)
             continue;
-        const std::int16_t slot = SlotAt(range.offset);
-        if (range.offset == MacroAt(slot, 0)) {
-            std::vector<int> macros;
-            for (int k = 0; k < MacroCount; ++k) {
-                const FieldRange field{MacroFieldSize * std::size_t(k), MacroFieldSize};
-                if (BytesIn(held, field) != BytesIn(range.bytes, field))
-                    macros.push_back(k);
-            }
+        const auto [slot, isMacros] = FieldStartingAt(range.offset);
+        if (isMacros) {
+            const std::vector<int> macros = DifferingMacros(held, range.bytes);
             changes << QStringLiteral("%1 of player %2 now %3 other text")
                            .arg(MacroList(macros))
                            .arg(slot + 1)
@@ -63,6 +56,14 @@ QStringList ChangedFields(const StepRecord &written, std::string_view now)
         }
     }
     return changes;
+}
+
+// Whether to put back the whole file as `copy` holds it (`then`), before its change.
+QString WholeFileQuestion(const BackupCopy &copy, std::string_view then, std::string_view now)
+{
+    return QStringLiteral("Put back the whole of %1 as it was %2, before %3? %4")
+        .arg(FileName(), copy.when(), copy.change.description(),
+             GameDataSentence(Compare(then, now).gameBytes));
 }
 
 // What an undo of `step` puts back, as its question names it.
@@ -97,9 +98,7 @@ QString UndoQuestion(const BackupCopy &step, const StepRecord &written, std::str
     case Change::Kind::Restore:
         break;
     }
-    return QStringLiteral("Put back the whole of kvxplr.sav as it was %1, before %2? %3")
-        .arg(step.when(), step.change.description(),
-             GameDataSentence(Compare(then, now).gameBytes));
+    return WholeFileQuestion(step, then, now);
 }
 
 // The bytes of a copy; a copy that cannot be read is told and puts back nothing.
@@ -191,17 +190,23 @@ auto SubmitCheck(std::int16_t slot, const std::optional<Texts> &read, const Text
 
 QString NoCopyReason(std::uint64_t size)
 {
-    return QStringLiteral("kvxplr.sav is %1 bytes long, far more than a player file; copies are "
-                          "made of files up to %2 MiB")
+    return QStringLiteral("%1 is %2 bytes long, far more than a player file; copies are "
+                          "made of files up to %3 MiB")
+        .arg(FileName())
         .arg(size)
         .arg(ChangeWriter::LargestCopiedFile / (1024 * 1024));
+}
+
+QString NoCopy(const BackupError &error)
+{
+    return QStringLiteral("No copy of %1 could be made in %2: %3.")
+        .arg(FileName(), error.folder(), error.reason());
 }
 
 // A put-back never writes without a copy of what it replaces.
 QString NothingPutBack(const BackupError &error)
 {
-    return QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. Nothing was put back.")
-        .arg(error.folder(), error.reason());
+    return NoCopy(error) + QStringLiteral(" Nothing was put back.");
 }
 
 } // namespace
@@ -282,13 +287,10 @@ bool ChangeWriter::gameMayWrite(Questions &questions) const
 bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text, Questions &questions,
                               const std::optional<std::u16string> &read) const
 {
-    if (!IsSlot(slot)) {
-        // The file is still opened, and nothing is written.
-        PlayerFileWriter(playerFile()).WritePlayerName(slot, text);
-        return true;
-    }
+    if (!PlayerLayout::IsSlot(slot))
+        return false; // no such player: nothing to do
     // A name the file cannot hold is refused here, before any question.
-    const WrittenRange range{NameAt(slot), NameFieldBytes(text)};
+    const WrittenRange range{NameRange(slot).offset, NameFieldBytes(text)};
     if (!gameMayWrite(questions))
         return false;
     const std::u16string toWrite(text);
@@ -303,11 +305,9 @@ bool ChangeWriter::submitName(std::int16_t slot, std::u16string_view text, Quest
 bool ChangeWriter::submitMacros(std::int16_t slot, const MacroTexts &texts, Questions &questions,
                                 const std::optional<MacroTexts> &read) const
 {
-    if (!IsSlot(slot)) {
-        PlayerFileWriter(playerFile()).WritePlayerMacros(slot, texts);
-        return true;
-    }
-    const WrittenRange range{MacroAt(slot, 0), MacroFieldBytes(texts)};
+    if (!PlayerLayout::IsSlot(slot))
+        return false;
+    const WrittenRange range{MacrosRange(slot).offset, MacroFieldBytes(texts)};
     if (!gameMayWrite(questions))
         return false;
     Plan plan{Change::macros(slot),
@@ -361,8 +361,9 @@ bool ChangeWriter::undo(Questions &questions) const
         QString text = UndoQuestion(*step, *written, *then, now);
         if (written->wholeFile) {
             if (written->ranges.empty() || now != written->ranges.front().bytes)
-                text += QStringLiteral(" The game or another program has written kvxplr.sav "
-                                       "since it was put back.");
+                text += QStringLiteral(" The game or another program has written %1 since it "
+                                       "was put back.")
+                            .arg(FileName());
             return {text, false};
         }
         const QStringList changed = ChangedFields(*written, now);
@@ -394,31 +395,26 @@ bool ChangeWriter::restorePlayer(const BackupCopy &copy, std::int16_t slot,
     const std::optional<std::string> then = ReadCopy(copy, questions);
     if (!then)
         return false;
-    const FieldRange nameRange = NameRange(slot);
-    const FieldRange macrosRange = MacrosRange(slot);
-    if (BytesIn(*then, nameRange).size() != nameRange.size ||
-        BytesIn(*then, macrosRange).size() != macrosRange.size) {
+    if (!HoldsPlayer(*then, slot)) {
         questions.tell(QStringLiteral("Nothing was put back: the copy \"%1\" is too short to "
                                       "hold player %2.")
                            .arg(QDir::toNativeSeparators(copy.path))
                            .arg(slot + 1));
         return false;
     }
-    // What a Submit of that name writes: the name and two zero bytes; the
-    // bytes after them are the game's.
-    std::string name(BytesIn(*then, {nameRange.offset, NameMaxLength}));
-    name.resize(std::min(name.find('\0'), name.size()));
-    name.append(2, '\0');
+    // The name as a Submit of it writes it; the macros' fields as they are.
     const StepRecord back{
         false,
-        {{nameRange.offset, name}, {macrosRange.offset, std::string(BytesIn(*then, macrosRange))}},
+        {{NameRange(slot).offset, NameFieldIn(*then, slot)},
+         {MacrosRange(slot).offset, std::string(BytesIn(*then, MacrosRange(slot)))}},
         {},
         false};
     const auto question = [&](std::string_view now) -> Question {
         return {QStringLiteral("Put back the name and the ten macros of player %1, %2 (now %3), "
-                               "as they were %4? Nothing else in kvxplr.sav changes.")
+                               "as they were %4? Nothing else in %5 changes.")
                     .arg(slot + 1)
-                    .arg(Quoted(NameIn(*then, slot)), Quoted(NameIn(now, slot)), copy.when()),
+                    .arg(Quoted(NameIn(*then, slot)), Quoted(NameIn(now, slot)), copy.when(),
+                         FileName()),
                 true};
     };
     return putBack({Change::player(slot), back, true, {}, {}}, question, questions);
@@ -430,10 +426,7 @@ bool ChangeWriter::restoreFile(const BackupCopy &copy, Questions &questions) con
     if (!then)
         return false;
     const auto question = [&](std::string_view now) -> Question {
-        return {QStringLiteral("Put back the whole of kvxplr.sav as it was %1, before %2? %3")
-                    .arg(copy.when(), copy.change.description(),
-                         GameDataSentence(Compare(*then, now).gameBytes)),
-                false};
+        return {WholeFileQuestion(copy, *then, now), false};
     };
     return putBack({Change::restore(), {true, {{0, *then}}, {}, false}, true, {}, {}}, question,
                    questions);
@@ -495,9 +488,7 @@ bool ChangeWriter::write(const Plan &plan, std::optional<std::string> agreed,
                     questions.tell(NothingPutBack(error));
                     return false;
                 }
-                if (!questions.ask(QStringLiteral("No copy of kvxplr.sav could be made in %1: %2. "
-                                                  "Write the change anyway?")
-                                       .arg(error.folder(), error.reason()),
+                if (!questions.ask(NoCopy(error) + QStringLiteral(" Write the change anyway?"),
                                    false))
                     return false;
                 // The game may have saved while that was asked: look again.
@@ -625,14 +616,13 @@ void ChangeWriter::replaceWhole(const std::string &bytes, const Look &look,
         return;
     try {
         const BackupCopy kept = keepCopy(Change::restore(), left);
-        questions.tell(QStringLiteral("The game wrote kvxplr.sav while it was put back; what it "
-                                      "wrote is kept in the copy \"%1\".")
-                           .arg(QDir::toNativeSeparators(kept.path)));
+        questions.tell(QStringLiteral("The game wrote %1 while it was put back; what it "
+                                      "wrote is kept in the copy \"%2\".")
+                           .arg(FileName(), QDir::toNativeSeparators(kept.path)));
     } catch (const BackupError &error) {
-        questions.tell(
-            QStringLiteral("The game wrote kvxplr.sav while it was put back, and no copy "
-                           "of what it wrote could be made in %1: %2.")
-                .arg(error.folder(), error.reason()));
+        questions.tell(QStringLiteral("The game wrote %1 while it was put back, and no copy "
+                                      "of what it wrote could be made in %2: %3.")
+                           .arg(FileName(), error.folder(), error.reason()));
     }
 #endif
 }

@@ -8,10 +8,44 @@ using namespace PlayerLayout;
 std::string PlayerFilePath(const std::string &gameFolder)
 {
 #ifdef _WIN32
-    return gameFolder + "\\kvxplr.sav";
+    return gameFolder + '\\' + PlayerFileName;
 #else
-    return gameFolder + "/kvxplr.sav";
+    return gameFolder + '/' + PlayerFileName;
 #endif
+}
+
+namespace {
+
+std::string_view UpToZero(std::string_view bytes)
+{
+    return bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
+}
+
+} // namespace
+
+std::u16string DecodeName(std::string_view area)
+{
+    return DecodeBytes(UpToZero(area));
+}
+
+MacroTexts DecodeMacros(std::string_view fields)
+{
+    MacroTexts texts;
+    for (std::size_t k = 0; k < MacroCount; ++k) {
+        const std::size_t start = k * MacroFieldSize;
+        texts[k] = DecodeBytes(UpToZero(start < fields.size() ? fields.substr(start, MacroReadSize)
+                                                              : std::string_view()));
+    }
+    return texts;
+}
+
+std::u16string_view CutText(std::u16string_view text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    const bool inPair = text[limit] >= 0xDC00 && text[limit] < 0xE000 &&
+                        text[limit - 1] >= 0xD800 && text[limit - 1] < 0xDC00;
+    return text.substr(0, inPair ? limit - 1 : limit);
 }
 
 std::u16string PadMacro(std::u16string text)
@@ -39,8 +73,15 @@ std::optional<std::u16string> PlayerFileReader::ReadPlayerName(std::int16_t slot
     // a file without zero bytes would otherwise be read whole.
     std::string bytes(NameAreaSize, '\0');
     bytes.resize(m_file.readAt(NameAt(slot), bytes.data(), bytes.size()));
-    bytes.resize(std::min(bytes.find('\0'), bytes.size()));
-    return DecodeBytes(bytes);
+    return DecodeName(bytes);
+}
+
+PlayerNames PlayerFileReader::ReadPlayerNames() const
+{
+    PlayerNames names;
+    for (std::int16_t slot = 0; slot < SlotCount; ++slot)
+        names[static_cast<std::size_t>(slot)] = *ReadPlayerName(slot);
+    return names;
 }
 
 std::optional<MacroTexts> PlayerFileReader::ReadPlayerMacros(std::int16_t slot) const
@@ -50,15 +91,7 @@ std::optional<MacroTexts> PlayerFileReader::ReadPlayerMacros(std::int16_t slot) 
     // The ten fields are contiguous: one read fetches them all.
     std::array<char, MacroFieldSize * MacroCount> block{};
     const std::size_t got = m_file.readAt(MacroAt(slot, 0), block.data(), block.size());
-    MacroTexts texts;
-    for (std::size_t k = 0; k < MacroCount; ++k) {
-        const std::size_t start = k * MacroFieldSize;
-        const std::size_t available = got > start ? std::min(got - start, MacroReadSize) : 0;
-        const char *field = block.data() + start;
-        const char *end = std::find(field, field + available, '\0');
-        texts[k] = DecodeBytes(std::string_view(field, static_cast<std::size_t>(end - field)));
-    }
-    return texts;
+    return DecodeMacros(std::string_view(block.data(), got));
 }
 
 PlayerFileWriter::PlayerFileWriter(const std::filesystem::path &path)
@@ -71,24 +104,9 @@ PlayerFileWriter::PlayerFileWriter(const std::string &systemPath)
 {
 }
 
-namespace {
-
-// The text's first `limit` characters, one fewer when the cut would fall
-// between the two halves of a surrogate pair.
-std::u16string_view Cut(std::u16string_view text, std::size_t limit)
-{
-    if (text.size() <= limit)
-        return text;
-    const bool inPair = text[limit] >= 0xDC00 && text[limit] < 0xE000 &&
-                        text[limit - 1] >= 0xD800 && text[limit - 1] < 0xDC00;
-    return text.substr(0, inPair ? limit - 1 : limit);
-}
-
-} // namespace
-
 std::string NameFieldBytes(std::u16string_view text)
 {
-    std::string bytes = EncodePlayerText(Cut(text, NameMaxLength));
+    std::string bytes = EncodePlayerText(CutText(text, NameMaxLength));
     bytes.append(2, '\0');
     return bytes;
 }
@@ -98,11 +116,11 @@ std::string MacroFieldBytes(const MacroTexts &texts)
     std::string bytes;
     bytes.reserve(MacroFieldSize * MacroCount);
     for (const auto &text : texts) {
-        // The zero bytes that fill the field are added after the check, which
-        // refuses a zero character in the text itself.
-        const std::string field = EncodePlayerText(Cut(text, MacroMaxLength));
-        bytes += field;
-        bytes.append(MacroFieldSize - field.size(), '\0');
+        const std::u16string_view cut = CutText(text, MacroMaxLength);
+        // The check refuses a zero character in the text itself, so it comes
+        // before the zero characters that fill the field.
+        EncodePlayerText(cut);
+        bytes += EncodeText(PadMacro(std::u16string(cut)));
     }
     return bytes;
 }

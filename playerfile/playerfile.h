@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Layout of the game's player file kvxplr.sav: four slots, each with a name
 // and ten macro texts at fixed offsets. Every byte outside those fields is
@@ -41,10 +42,25 @@ constexpr std::uint64_t MacroAt(std::int16_t slot, int k)
 } // namespace PlayerLayout
 
 using MacroTexts = std::array<std::u16string, PlayerLayout::MacroCount>;
+using PlayerNames = std::array<std::u16string, PlayerLayout::SlotCount>;
+
+// The player file's name in the game folder.
+inline constexpr char PlayerFileName[] = "kvxplr.sav";
 
 // The file's path inside a game folder: the folder text exactly as given,
 // the platform's separator, then the file name.
 std::string PlayerFilePath(const std::string &gameFolder);
+
+// A name from the bytes of its slot's name area, as far as the file holds
+// them: up to the first zero byte.
+std::u16string DecodeName(std::string_view area);
+// The ten macros from the bytes of their fields, as far as the file holds
+// them: each the first 39 bytes of its field up to the first zero byte.
+MacroTexts DecodeMacros(std::string_view fields);
+
+// The text's first `limit` characters, one fewer when the cut would fall
+// between the two halves of a surrogate pair: no half character is left.
+std::u16string_view CutText(std::u16string_view text, std::size_t limit);
 
 // The text padded with zero characters to 40; longer texts come back as they are.
 std::u16string PadMacro(std::u16string text);
@@ -61,6 +77,8 @@ public:
     // to the end of the slot's name area (NameAreaSize bytes) or to the end
     // of the file, whichever comes first.
     std::optional<std::u16string> ReadPlayerName(std::int16_t slot) const;
+    // The four names, slot 0 first.
+    PlayerNames ReadPlayerNames() const;
     // Each macro is the first 39 bytes of its field up to the first zero byte,
     // or up to the end of the file.
     std::optional<MacroTexts> ReadPlayerMacros(std::int16_t slot) const;

@@ -31,11 +31,6 @@ bool FileError::noSuchFile() const
 #endif
 }
 
-std::string LastSystemErrorText()
-{
-    return SystemErrorText(LastSystemError());
-}
-
 #ifdef _WIN32
 
 namespace {

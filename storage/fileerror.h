@@ -36,9 +36,6 @@ unsigned long LastSystemError();
 // The system's words for an error number.
 std::string SystemErrorText(unsigned long code);
 
-// The system's words for the last error of the calling thread.
-std::string LastSystemErrorText();
-
 // A path as a message shows it.
 std::string PathText(const std::filesystem::path &path);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/samplesave.h"
 
+#include "playerfile/playerfile.h"
+
 #include <fstream>
 
 namespace SampleSave {
@@ -94,7 +96,7 @@ std::vector<unsigned char> Bytes()
 
 bool WriteTo(const std::string &folder)
 {
-    std::ofstream out(folder + "/kvxplr.sav", std::ios::binary | std::ios::trunc);
+    std::ofstream out(folder + '/' + PlayerFileName, std::ios::binary | std::ios::trunc);
     const auto bytes = Bytes();
     out.write(reinterpret_cast<const char *>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/application.h"
 
+#include "playerfile/playerfile.h"
 #include "settings/editedfile.h"
 #include "storage/fileerror.h"
 
@@ -115,10 +116,11 @@ QString Application::failureMessage(const std::exception &error)
         message += QStringLiteral("\n\nWindows protects the folder %1: a program started without "
                                   "administrator rights may not change files there, so nothing "
                                   "was written. Start the editor as administrator to change "
-                                  "kvxplr.sav there; it is the file the game reads as long as "
+                                  "%2 there; it is the file the game reads as long as "
                                   "Windows keeps no copy of it for the game in your VirtualStore "
                                   "folder.")
-                       .arg(QString::fromUtf8(PathText(fileError->path().parent_path())));
+                       .arg(QString::fromUtf8(PathText(fileError->path().parent_path())),
+                            QLatin1String(PlayerFileName));
     return message;
 }
 

@@ -142,13 +142,11 @@ void Form1::FollowFile()
         return;
     }
     m_followPending = false;
-    std::array<QString, PlayerLayout::SlotCount> names;
+    PlayerNames names;
     std::optional<MacroTexts> macros;
     try {
         const PlayerFileReader file(m_playerFile.path);
-        for (std::int16_t slot = 0; slot < PlayerLayout::SlotCount; ++slot)
-            names[static_cast<std::size_t>(slot)] =
-                ToQString(file.ReadPlayerName(slot).value_or(std::u16string()));
+        names = file.ReadPlayerNames();
         macros = file.ReadPlayerMacros(static_cast<std::int16_t>(List1->currentRow()));
     } catch (const FileError &error) {
         // Not the user's request: the window says so and waits for the file.
@@ -159,9 +157,9 @@ void Form1::FollowFile()
     ShowWhichFile();
     // Only what differs is set, so the editor's own writes change nothing
     // on screen, and the selection stays.
-    for (int row = 0; row < List1->count() && row < PlayerLayout::SlotCount; ++row) {
+    for (int row = 0; row < List1->count() && row < static_cast<int>(names.size()); ++row) {
         QListWidgetItem *item = List1->item(row);
-        const QString &name = names[static_cast<std::size_t>(row)];
+        const QString name = ToQString(names[static_cast<std::size_t>(row)]);
         if (item->text() != name)
             item->setText(name);
     }
@@ -180,8 +178,9 @@ void Form1::ShowFileReadable(bool readable, const QString &why)
         m_focusReturn.setEnabled(control, readable);
     for (ClassicLabel *label : lblMacro)
         label->setEnabled(readable);
-    lblPlayerName->setCaption(readable ? QStringLiteral("Player Name")
-                                       : QStringLiteral("kvxplr.sav cannot be read"));
+    lblPlayerName->setCaption(
+        readable ? QStringLiteral("Player Name")
+                 : QStringLiteral("%1 cannot be read").arg(QLatin1String(PlayerFileName)));
     const QString detail =
         readable ? QString() : why + QStringLiteral(". The list shows it again when it is back.");
     lblPlayerName->setToolTip(detail);

@@ -44,11 +44,9 @@ QString frmrestore::Entry(const BackupCopy &copy)
 {
     QStringList names;
     try {
-        const PlayerFileReader file(ToNativePath(copy.path));
-        for (std::int16_t slot = 0; slot < PlayerLayout::SlotCount; ++slot) {
-            const QString name = ToQString(file.ReadPlayerName(slot).value_or(std::u16string()));
-            names << (name.isEmpty() ? QStringLiteral("(no name)") : name);
-        }
+        for (const std::u16string &name :
+             PlayerFileReader(ToNativePath(copy.path)).ReadPlayerNames())
+            names << (name.empty() ? QStringLiteral("(no name)") : ToQString(name));
     } catch (const FileError &) {
         // A copy that cannot be read is still listed; restoring it says why.
         names = QStringList{QStringLiteral("(cannot be read)")};
@@ -114,7 +112,7 @@ void frmrestore::List1_Click()
     }
     const CopyDifference difference = Compare(then, ReadWholeFile(m_form1->playerFile().path));
     int firstDiffering = -1;
-    for (int slot = 0; slot < PlayerLayout::SlotCount; ++slot) {
+    for (int slot = 0; slot < static_cast<int>(difference.players.size()); ++slot) {
         const PlayerDifference &player = difference.players[static_cast<std::size_t>(slot)];
         List2->addItem(PlayerLine(slot, player));
         if (firstDiffering < 0 && !player.same())

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "copies/backupstore.h"
-#include "copies/copydiff.h"
+#include "playerfile/fieldranges.h"
 #include "ui/classicdialog.h"
 #include "ui/ui_frmrestore.h"
 

@@ -9,9 +9,8 @@
 
 void AppendPlayerNames(QListWidget *list, const std::filesystem::path &file)
 {
-    const PlayerFileReader reader(file);
-    for (std::int16_t slot = 0; slot < PlayerLayout::SlotCount; ++slot)
-        list->addItem(ToQString(reader.ReadPlayerName(slot).value_or(std::u16string())));
+    for (const std::u16string &name : PlayerFileReader(file).ReadPlayerNames())
+        list->addItem(ToQString(name));
 }
 
 std::u16string ReadNameFromFile(const std::filesystem::path &file, std::int16_t slot)
@@ -50,10 +49,10 @@ void ApplyLengthRule(QLineEdit *box, int limit)
     const QString text = box->text();
     if (text.size() <= limit)
         return;
-    // A character beyond U+FFFF takes two units; a cut between them would
-    // leave half a character, so the cut goes before the pair.
-    const bool inPair = text.at(limit).isLowSurrogate() && text.at(limit - 1).isHighSurrogate();
-    const int kept = inPair ? limit - 1 : limit;
+    // The cut the file's write makes: before a pair of units that is one
+    // character beyond U+FFFF, never between them.
+    const auto kept =
+        static_cast<int>(CutText(text.toStdU16String(), static_cast<std::size_t>(limit)).size());
     // setText raises the change again; that nested pass finds the text
     // within the limit and does nothing.
     box->setText(text.left(kept));

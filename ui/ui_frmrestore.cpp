@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ui_frmrestore.h"
 
+#include "playerfile/playerfile.h"
 #include "ui/classiccontrols.h"
 #include "ui/fonts.h"
 #include "ui/twips.h"
@@ -16,12 +17,14 @@ void Ui::frmrestore::setupUi(QWidget *window)
     const QFont times9 = ClassicFont(QStringLiteral("Times New Roman"), 9);
     const QFont times975 = ClassicFont(QStringLiteral("Times New Roman"), 9.75);
 
-    lblcopies = AddLabel(window, QStringLiteral("lblcopies"), TwipsRect(240, 120, 6885, 255),
-                         QStringLiteral("Copies of kvxplr.sav, newest first:"), times975);
+    lblcopies = AddLabel(
+        window, QStringLiteral("lblcopies"), TwipsRect(240, 120, 6885, 255),
+        QStringLiteral("Copies of %1, newest first:").arg(QLatin1String(PlayerFileName)), times975);
     List1 = AddListBox(window, QStringLiteral("List1"), TwipsRect(240, 420, 6885, 1800), times9);
-    lblplayers =
-        AddLabel(window, QStringLiteral("lblplayers"), TwipsRect(240, 2340, 6885, 255),
-                 QStringLiteral("What this copy holds, against kvxplr.sav now:"), times975);
+    lblplayers = AddLabel(
+        window, QStringLiteral("lblplayers"), TwipsRect(240, 2340, 6885, 255),
+        QStringLiteral("What this copy holds, against %1 now:").arg(QLatin1String(PlayerFileName)),
+        times975);
     List2 = AddListBox(window, QStringLiteral("List2"), TwipsRect(240, 2640, 6885, 1140), times9);
     lblgame = AddLabel(window, QStringLiteral("lblgame"), TwipsRect(240, 3870, 6885, 480),
                        QString(), times9);

@@ -3,7 +3,7 @@
 // byte for byte, the questions they ask, the steps they leave, and the
 // failures and pruning that the end-to-end runs cannot reach.
 #include "copies/changewriter.h"
-#include "copies/copydiff.h"
+#include "playerfile/fieldranges.h"
 #include "storage/fileerror.h"
 #include "tools/samplesave.h"
 
@@ -513,25 +513,6 @@ private slots:
         QCOMPARE(script.asked.size(), 2);
         QCOMPARE(game.bytes(), Patched(large, NameAt(2), QByteArray("Zo\xEB\0\0", 5)));
         QVERIFY(game.copies().isEmpty());
-    }
-
-    void compareTellsPlayersFromTheGamesData()
-    {
-        const QByteArray then = Original();
-        QByteArray now = Patched(then, NameAt(2), QByteArray("Zo\xEB\0\0", 5));
-        now = Patched(now, MacroAt(1, 3), "x");
-        now = Patched(now, MacroAt(1, 7) + 39, "y");
-        now = Patched(now, GameOffset, "abcde");
-        now.append("123");
-        const CopyDifference difference = Compare(then.toStdString(), now.toStdString());
-        QVERIFY(difference.players[0].same());
-        QCOMPARE(difference.players[1].macros, (std::vector<int>{3, 7}));
-        QVERIFY(!difference.players[1].nameDiffers);
-        QVERIFY(difference.players[2].nameDiffers);
-        QCOMPARE(difference.players[2].nameThen, std::u16string(u"Ren\u00E9e Strau\u00DF"));
-        QCOMPARE(difference.players[2].nameNow, std::u16string(u"Zo\u00EB"));
-        QVERIFY(difference.players[2].macros.empty());
-        QCOMPARE(difference.gameBytes, std::uint64_t(5 + 3));
     }
 
     void aStepRecordReadsBackOnlyWhole()

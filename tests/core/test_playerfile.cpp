@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The player file, byte for byte, on the synthetic save and on files of
 // random content.
+#include "playerfile/fieldranges.h"
 #include "playerfile/playerfile.h"
 #include "tests/core/check.h"
 #include "tests/core/testfiles.h"
@@ -77,6 +78,8 @@ TEST_CASE("reads the synthetic save's names and macros")
     CHECK_EQ(*reader.ReadPlayerName(1), std::u16string(u"Black&Gold"));
     CHECK_EQ(*reader.ReadPlayerName(2), std::u16string(u"Ren\u00E9e Strau\u00DF"));
     CHECK_EQ(*reader.ReadPlayerName(3), std::u16string());
+    CHECK(reader.ReadPlayerNames() ==
+          (PlayerNames{u"Maximilian Vogt", u"Black&Gold", u"Ren\u00E9e Strau\u00DF", u""}));
     const MacroTexts m = *reader.ReadPlayerMacros(0);
     CHECK_EQ(m[0], std::u16string(u"Hello from slot 0!"));
     CHECK_EQ(m[1], std::u16string(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abc")); // 39, not 40
@@ -367,6 +370,27 @@ TEST_CASE("failures name the file and the system's reason")
         }
     }
 #endif
+}
+
+TEST_CASE("a comparison tells the players' fields from the game's data")
+{
+    const Bytes sample = SampleSave::Bytes();
+    const std::string then(sample.begin(), sample.end());
+    std::string now = then;
+    now.replace(NameAt(2), 5, std::string("Zo\xEB\0\0", 5));
+    now.replace(MacroAt(1, 3), 1, "x");
+    now.replace(MacroAt(1, 7) + 39, 1, "y");
+    now.replace(5000, 5, "abcde"); // a byte of the game's own, outside every player's fields
+    now.append("123");
+    const CopyDifference difference = Compare(then, now);
+    CHECK(difference.players[0].same());
+    CHECK(difference.players[1].macros == (std::vector<int>{3, 7}));
+    CHECK(!difference.players[1].nameDiffers);
+    CHECK(difference.players[2].nameDiffers);
+    CHECK_EQ(difference.players[2].nameThen, std::u16string(u"Ren\u00E9e Strau\u00DF"));
+    CHECK_EQ(difference.players[2].nameNow, std::u16string(u"Zo\u00EB"));
+    CHECK(difference.players[2].macros.empty());
+    CHECK_EQ(difference.gameBytes, std::uint64_t(5 + 3));
 }
 
 TEST_CASE("random operations on random files touch only the written fields")

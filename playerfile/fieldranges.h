@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What putting a copy back would change in the player file as it is now:
-// for each player the name and which macros, and how many bytes of the
-// game's own data.
+// The player's fields in a whole file's bytes, and what differs between two
+// states of the file (a copy and the file now): for each player the name
+// and which macros, and how many bytes of the game's own data.
 
 #include "playerfile/playerfile.h"
 
@@ -32,6 +32,26 @@ std::string_view BytesIn(std::string_view file, FieldRange range);
 std::u16string NameIn(std::string_view file, std::int16_t slot);
 // The slot's macros as ReadPlayerMacros reads them, likewise.
 MacroTexts MacrosIn(std::string_view file, std::int16_t slot);
+
+// Whether `file` holds the whole of the slot's name field and macro fields.
+bool HoldsPlayer(std::string_view file, std::int16_t slot);
+// The name field as a write of the slot's name in `file` puts it: the
+// name's bytes, at most 15, and two zero bytes; the bytes after them are
+// the game's.
+std::string NameFieldIn(std::string_view file, std::int16_t slot);
+
+// The player field that a range the editor wrote begins with: a slot's
+// name, or its ten macros.
+struct FieldStart
+{
+    std::int16_t slot = 0;
+    bool macros = false;
+};
+FieldStart FieldStartingAt(std::uint64_t offset);
+
+// The macros, 0 to 9, whose fields differ between two runs of a player's
+// macro fields as MacrosRange takes them; a field one run lacks counts.
+std::vector<int> DifferingMacros(std::string_view one, std::string_view other);
 
 struct PlayerDifference
 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "copies/copydiff.h"
+#include "playerfile/fieldranges.h"
 
 #include <algorithm>
 
@@ -24,20 +24,43 @@ std::string_view BytesIn(std::string_view file, FieldRange range)
 
 std::u16string NameIn(std::string_view file, std::int16_t slot)
 {
-    std::string_view name = BytesIn(file, {NameAt(slot), NameAreaSize});
-    name = name.substr(0, std::min(name.find('\0'), name.size()));
-    return DecodeBytes(name);
+    return DecodeName(BytesIn(file, {NameAt(slot), NameAreaSize}));
 }
 
 MacroTexts MacrosIn(std::string_view file, std::int16_t slot)
 {
-    MacroTexts texts;
+    return DecodeMacros(BytesIn(file, MacrosRange(slot)));
+}
+
+bool HoldsPlayer(std::string_view file, std::int16_t slot)
+{
+    return BytesIn(file, NameRange(slot)).size() == NameRange(slot).size &&
+           BytesIn(file, MacrosRange(slot)).size() == MacrosRange(slot).size;
+}
+
+std::string NameFieldIn(std::string_view file, std::int16_t slot)
+{
+    std::string name(BytesIn(file, {NameAt(slot), NameMaxLength}));
+    name.resize(std::min(name.find('\0'), name.size()));
+    name.append(2, '\0');
+    return name;
+}
+
+FieldStart FieldStartingAt(std::uint64_t offset)
+{
+    const auto slot = static_cast<std::int16_t>((offset - NameOffset) / SlotStride);
+    return {slot, offset == MacroAt(slot, 0)};
+}
+
+std::vector<int> DifferingMacros(std::string_view one, std::string_view other)
+{
+    std::vector<int> macros;
     for (int k = 0; k < MacroCount; ++k) {
-        std::string_view macro = BytesIn(file, {MacroAt(slot, k), MacroReadSize});
-        macro = macro.substr(0, std::min(macro.find('\0'), macro.size()));
-        texts[static_cast<std::size_t>(k)] = DecodeBytes(macro);
+        const FieldRange field{MacroFieldSize * std::size_t(k), MacroFieldSize};
+        if (BytesIn(one, field) != BytesIn(other, field))
+            macros.push_back(k);
     }
-    return texts;
+    return macros;
 }
 
 namespace {
@@ -63,11 +86,8 @@ CopyDifference Compare(std::string_view then, std::string_view now)
         player.nameThen = NameIn(then, slot);
         player.nameNow = NameIn(now, slot);
         player.nameDiffers = BytesIn(then, NameRange(slot)) != BytesIn(now, NameRange(slot));
-        for (int k = 0; k < MacroCount; ++k) {
-            const FieldRange field{MacroAt(slot, k), MacroFieldSize};
-            if (BytesIn(then, field) != BytesIn(now, field))
-                player.macros.push_back(k);
-        }
+        player.macros =
+            DifferingMacros(BytesIn(then, MacrosRange(slot)), BytesIn(now, MacrosRange(slot)));
     }
     const std::size_t common = std::min(then.size(), now.size());
     const std::size_t longest = std::max(then.size(), now.size());
