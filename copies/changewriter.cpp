@@ -2,7 +2,7 @@
 #include "copies/changewriter.h"
 
 #include "copies/copydiff.h"
-#include "settings/gameprocess.h"
+#include "copies/gameprocess.h"
 #include "storage/fileerror.h"
 #include "storage/rawfile.h"
 #include "storage/wholefile.h"
