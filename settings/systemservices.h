@@ -89,7 +89,7 @@ public:
     std::string readProfileString(const std::filesystem::path &fileName, const std::string &section,
                                   const std::string &key, const std::string &defaultValue) override;
     // Also creates the file's folder when it is missing; when that fails,
-    // the reason goes to the standard error output and nothing is written.
+    // nothing is written.
     void writeProfileString(const std::filesystem::path &fileName, const std::string &section,
                             const std::string &key, const std::string &value) override;
     std::string browseForFolder(NativeWindow owner, const std::string &title) override;
