@@ -2,7 +2,7 @@
 #include "copies/gameprocess.h"
 
 #include "copies/filedescriptor.h"
-#include "settings/asciitext.h"
+#include "settings/wine/asciitext.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -5,8 +5,8 @@
 // disturbing any other byte of the file.
 #include "settings/inifile.h"
 
-#include "settings/asciitext.h"
 #include "settings/systemservices.h"
+#include "settings/wine/asciitext.h"
 #include "storage/fileerror.h"
 #include "storage/wholefile.h"
 

@@ -4,9 +4,9 @@
 // XDG's settings folder. The dialog and the browser are in services_qt.cpp.
 #include "settings/editedfile.h"
 #include "settings/inifile.h"
-#include "settings/prefixcache.h"
 #include "settings/systemservices.h"
-#include "settings/wineprefixes.h"
+#include "settings/wine/prefixcache.h"
+#include "settings/wine/wineprefixes.h"
 #include "storage/fileerror.h"
 #include "storage/wholefile.h"
 

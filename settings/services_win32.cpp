@@ -3,9 +3,9 @@
 // player file's; the editor's own files (the settings file) are named by
 // wide paths, through the -W calls, so that any user folder works.
 #include "settings/folderdialog_win32.h"
-#include "settings/gamefolder.h"
 #include "settings/registry_win32.h"
 #include "settings/systemservices.h"
+#include "settings/wine/wineregistry.h"
 #include "storage/fileerror.h"
 #include "storage/wholefile.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/prefixcache.h"
+#include "settings/wine/prefixcache.h"
 
-#include "settings/wineregistry.h"
+#include "settings/wine/wineregistry.h"
 #include "storage/fileerror.h"
 #include "storage/wholefile.h"
 

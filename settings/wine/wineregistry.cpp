@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/wineregistry.h"
+#include "settings/wine/wineregistry.h"
 
 #include "playerfile/codepage.h"
-#include "settings/asciitext.h"
-#include "settings/gamefolder.h"
+#include "settings/wine/asciitext.h"
 #include "storage/wholefile.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/wineprefixes.h"
+#include "settings/wine/wineprefixes.h"
 
-#include "settings/asciitext.h"
-#include "settings/prefixcache.h"
-#include "settings/wineregistry.h"
+#include "settings/wine/asciitext.h"
+#include "settings/wine/prefixcache.h"
+#include "settings/wine/wineregistry.h"
 #include "storage/fileerror.h"
 #include "storage/wholefile.h"
 
