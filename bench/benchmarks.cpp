@@ -7,7 +7,7 @@
 #include "settings/wine/wineprefixes.h"
 #include "settings/wine/wineregistry.h"
 #include "tools/samplegame.h"
-#include "ui/fonts.h"
+#include "ui/classic/fonts.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
 #include "ui/form3.h"

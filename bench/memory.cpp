@@ -8,7 +8,7 @@
 #include "bench/exposed.h"
 #include "tools/samplegame.h"
 #include "ui/application.h"
-#include "ui/fonts.h"
+#include "ui/classic/fonts.h"
 #include "ui/form1.h"
 #include "ui/frmname.h"
 

@@ -9,7 +9,7 @@
 //
 // usage: render-windows [FOLDER [FACTOR]]
 #include "tools/samplegame.h"
-#include "ui/fonts.h"
+#include "ui/classic/fonts.h"
 #include "ui/form1.h"
 #include "ui/frmrestore.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/classicdialog.h"
+#include "ui/classic/classicdialog.h"
 
 class ClassicTextBox;
 class Form1;

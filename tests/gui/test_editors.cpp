@@ -4,7 +4,7 @@
 #include "tests/support/modal.h"
 #include "tests/support/probes.h"
 #include "tools/samplegame.h"
-#include "ui/fonts.h"
+#include "ui/classic/fonts.h"
 #include "ui/form2.h"
 #include "ui/form3.h"
 #include "ui/frmname.h"

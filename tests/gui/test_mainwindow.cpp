@@ -6,7 +6,7 @@
 #include "tests/support/probes.h"
 #include "tools/samplegame.h"
 #include "ui/application.h"
-#include "ui/fonts.h"
+#include "ui/classic/fonts.h"
 
 #include <QDesktopServices>
 #include <QListWidget>

@@ -5,7 +5,7 @@
 // the texts the main window shows.
 
 #include "tools/samplegame.h"
-#include "ui/classiclabel.h"
+#include "ui/classic/classiclabel.h"
 #include "ui/form1.h"
 
 #include <QByteArray>
