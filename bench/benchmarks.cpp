@@ -6,7 +6,7 @@
 #include "bench/exposed.h"
 #include "settings/wine/wineprefixes.h"
 #include "settings/wine/wineregistry.h"
-#include "tools/samplegame.h"
+#include "tests/support/samplegame.h"
 #include "ui/classic/fonts.h"
 #include "ui/form1.h"
 #include "ui/form2.h"

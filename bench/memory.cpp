@@ -6,7 +6,7 @@
 //
 // usage: korvax-memory [cycles]   (1000 by default)
 #include "bench/exposed.h"
-#include "tools/samplegame.h"
+#include "tests/support/samplegame.h"
 #include "ui/application.h"
 #include "ui/classic/fonts.h"
 #include "ui/form1.h"

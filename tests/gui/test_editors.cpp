@@ -3,7 +3,7 @@
 // the main window's buttons, with the player file checked byte for byte.
 #include "tests/support/modal.h"
 #include "tests/support/probes.h"
-#include "tools/samplegame.h"
+#include "tests/support/samplegame.h"
 #include "ui/classic/fonts.h"
 #include "ui/form2.h"
 #include "ui/form3.h"

@@ -4,7 +4,7 @@
 #include "copies/backupstore.h"
 #include "storage/fileerror.h"
 #include "tests/support/probes.h"
-#include "tools/samplegame.h"
+#include "tests/support/samplegame.h"
 #include "ui/application.h"
 #include "ui/classic/fonts.h"
 
