@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The KORVAX player editor.
 #include "ui/application.h"
-#include "ui/fonts.h"
+#include "ui/classic/fonts.h"
 #include "ui/form1.h"
 
 int main(int argc, char **argv)

@@ -4,10 +4,10 @@
 // Every figure is a median over repetitions; the table at the end pairs each
 // measurement with its floor.
 #include "bench/exposed.h"
-#include "settings/wineprefixes.h"
-#include "settings/wineregistry.h"
-#include "tools/samplegame.h"
-#include "ui/fonts.h"
+#include "settings/wine/wineprefixes.h"
+#include "settings/wine/wineregistry.h"
+#include "tests/support/samplegame.h"
+#include "ui/classic/fonts.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
 #include "ui/form3.h"

@@ -6,9 +6,9 @@
 //
 // usage: korvax-memory [cycles]   (1000 by default)
 #include "bench/exposed.h"
-#include "tools/samplegame.h"
+#include "tests/support/samplegame.h"
 #include "ui/application.h"
-#include "ui/fonts.h"
+#include "ui/classic/fonts.h"
 #include "ui/form1.h"
 #include "ui/frmname.h"
 

@@ -7,7 +7,7 @@
 // of the machine falls on all of them alike.
 //
 // usage: korvax-process-check [rounds]   (15 by default)
-#include "settings/gameprocess.h"
+#include "copies/gameprocess.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "copies/changewriter.h"
 
+#include "copies/gameprocess.h"
 #include "playerfile/fieldranges.h"
-#include "settings/gameprocess.h"
 #include "storage/fileerror.h"
 #include "storage/rawfile.h"
 #include "storage/wholefile.h"

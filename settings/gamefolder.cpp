@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/gamefolder.h"
 
-#include "settings/asciitext.h"
+#include "settings/wine/asciitext.h"
 #include "storage/wholefile.h"
 
 #include <filesystem>

@@ -6,11 +6,6 @@
 #include <filesystem>
 #include <string>
 
-// The game's App Paths registry key under HKEY_LOCAL_MACHINE, where its
-// installer records the game's folder as the value "Path".
-inline constexpr const char *GameAppPathsKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
-
 inline constexpr const char *SettingsFileName = "ivlname.cfg";
 inline constexpr const char *SettingsSection = "KORVAX";
 inline constexpr const char *FolderDialogTitle = "Please select the KORVAX folder:";

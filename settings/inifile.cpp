@@ -5,9 +5,8 @@
 // disturbing any other byte of the file.
 #include "settings/inifile.h"
 
-#include "settings/asciitext.h"
-#include "settings/fileio.h"
 #include "settings/systemservices.h"
+#include "settings/wine/asciitext.h"
 #include "storage/fileerror.h"
 #include "storage/wholefile.h"
 
@@ -202,7 +201,11 @@ constexpr std::uintmax_t MaxSettingsFileSize = 1024 * 1024;
 
 std::optional<std::string> readFile(const fs::path &path)
 {
-    return ReadRegularFile(path, MaxSettingsFileSize);
+    try {
+        return ReadWholeFile(path, MaxSettingsFileSize);
+    } catch (const FileError &) {
+        return std::nullopt;
+    }
 }
 
 // Puts `text` as a new line before index `at`, ending the line above first

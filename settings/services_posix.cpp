@@ -3,11 +3,12 @@
 // and writer, the game's registry entry from the user's Wine prefixes and
 // XDG's settings folder. The dialog and the browser are in services_qt.cpp.
 #include "settings/editedfile.h"
-#include "settings/fileio.h"
 #include "settings/inifile.h"
-#include "settings/prefixcache.h"
 #include "settings/systemservices.h"
-#include "settings/wineprefixes.h"
+#include "settings/wine/prefixcache.h"
+#include "settings/wine/wineprefixes.h"
+#include "storage/fileerror.h"
+#include "storage/wholefile.h"
 
 #include <climits>
 #include <cstdlib>
@@ -36,8 +37,15 @@ void PlatformServices::writeProfileString(const std::filesystem::path &fileName,
                                           const std::string &section, const std::string &key,
                                           const std::string &value)
 {
-    if (MakeFolderOf(fileName))
-        IniWriteString(fileName, section, key, value);
+    // The settings file's folder (the editor's own, in the user's folder)
+    // may not be there yet. Where it cannot be made nothing is written, and
+    // the next start asks for the game folder again.
+    try {
+        MakeFolders(fileName.parent_path());
+    } catch (const FileError &) {
+        return;
+    }
+    IniWriteString(fileName, section, key, value);
 }
 
 namespace {

@@ -2,12 +2,12 @@
 // System services on Windows. Texts cross in the ANSI code page, like the
 // player file's; the editor's own files (the settings file) are named by
 // wide paths, through the -W calls, so that any user folder works.
-#include "settings/fileio.h"
 #include "settings/folderdialog_win32.h"
-#include "settings/gamefolder.h"
 #include "settings/registry_win32.h"
 #include "settings/systemservices.h"
+#include "settings/wine/wineregistry.h"
 #include "storage/fileerror.h"
+#include "storage/wholefile.h"
 
 #include <knownfolders.h>
 #include <objbase.h>
@@ -143,9 +143,16 @@ void PlatformServices::writeProfileString(const std::filesystem::path &fileName,
                                           const std::string &section, const std::string &key,
                                           const std::string &value)
 {
-    if (MakeFolderOf(fileName))
-        WritePrivateProfileStringW(WideOf(section).c_str(), WideOf(key).c_str(),
-                                   WideOf(value).c_str(), fileName.c_str());
+    // The settings file's folder (the editor's own, in the user's folder)
+    // may not be there yet. Where it cannot be made nothing is written, and
+    // the next start asks for the game folder again.
+    try {
+        MakeFolders(fileName.parent_path());
+    } catch (const FileError &) {
+        return;
+    }
+    WritePrivateProfileStringW(WideOf(section).c_str(), WideOf(key).c_str(), WideOf(value).c_str(),
+                               fileName.c_str());
 }
 
 std::int32_t QueryStringValue(HKEY key, const std::string &valueName,

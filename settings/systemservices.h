@@ -14,13 +14,6 @@ using NativeWindow = std::uintptr_t;
 // characters with the terminating zero.
 inline constexpr std::size_t MaxProfileValueLength = 254;
 
-// The platform's path separator, as text.
-#ifdef _WIN32
-inline constexpr const char *PathSeparator = "\\";
-#else
-inline constexpr const char *PathSeparator = "/";
-#endif
-
 // What the editor asks of the operating system, behind one interface so a
 // test can stand in for the registry, the dialog and the browser. None
 // reports a failure: each gives the empty text (or does nothing) instead.
@@ -89,7 +82,7 @@ public:
     std::string readProfileString(const std::filesystem::path &fileName, const std::string &section,
                                   const std::string &key, const std::string &defaultValue) override;
     // Also creates the file's folder when it is missing; when that fails,
-    // the reason goes to the standard error output and nothing is written.
+    // nothing is written.
     void writeProfileString(const std::filesystem::path &fileName, const std::string &section,
                             const std::string &key, const std::string &value) override;
     std::string browseForFolder(NativeWindow owner, const std::string &title) override;

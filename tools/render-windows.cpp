@@ -8,8 +8,8 @@
 // named form1@2x.png and so on for 2.
 //
 // usage: render-windows [FOLDER [FACTOR]]
-#include "tools/samplegame.h"
-#include "ui/fonts.h"
+#include "tests/support/samplegame.h"
+#include "ui/classic/fonts.h"
 #include "ui/form1.h"
 #include "ui/frmrestore.h"
 

@@ -7,7 +7,7 @@
 
 #include "settings/systemservices.h"
 #ifndef _WIN32
-#include "settings/wineprefixes.h"
+#include "settings/wine/wineprefixes.h"
 #endif
 
 #include <string>

@@ -7,8 +7,6 @@
 #include "ui/form3.h"
 #include "ui/globals.h"
 #include "ui/playertext.h"
-#include "ui/questionbox.h"
-#include "ui/refusal.h"
 
 Form2::Form2(::Form1 *owner) : PlayerEditor(owner)
 {
@@ -50,16 +48,10 @@ void Form2::cmdsave_Click()
     MacroTexts texts;
     for (std::size_t k = 0; k < texts.size(); ++k)
         texts[k] = txtmacro[k]->text().toStdU16String();
-    try {
-        // A text the file cannot hold is refused before anything happens.
-        QuestionBox questions(this);
-        if (!mainWindow()->changes().submitMacros(CurrentPlayer, texts, questions, m_read))
-            return;
-    } catch (const UnencodableCharacterError &error) {
-        // Nothing was written; the user can correct the text.
-        ShowRefusal(this, error);
+    if (!submitted([&](Questions &questions) {
+            return mainWindow()->changes().submitMacros(CurrentPlayer, texts, questions, m_read);
+        }))
         return;
-    }
     // The main window shows what the file now holds, not the boxes' texts.
     mainWindow()->ShowMacrosFromFile(CurrentPlayer);
     accept();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/classicdialog.h"
+#include "ui/classic/classicdialog.h"
 #include "ui/ui_form3.h"
 
 // The character map: composes a name or a macro from the characters with

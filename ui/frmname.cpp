@@ -7,8 +7,6 @@
 #include "ui/form3.h"
 #include "ui/globals.h"
 #include "ui/playertext.h"
-#include "ui/questionbox.h"
-#include "ui/refusal.h"
 
 frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
 {
@@ -34,16 +32,10 @@ void frmname::cmdsave_Click()
 {
     mainWindow()->RefreshCurrentPlayer();
     const std::u16string name = txtname->text().toStdU16String();
-    try {
-        // A name the file cannot hold is refused before anything happens.
-        QuestionBox questions(this);
-        if (!mainWindow()->changes().submitName(CurrentPlayer, name, questions, m_read))
-            return;
-    } catch (const UnencodableCharacterError &error) {
-        // Nothing was written; the user can correct the name.
-        ShowRefusal(this, error);
+    if (!submitted([&](Questions &questions) {
+            return mainWindow()->changes().submitName(CurrentPlayer, name, questions, m_read);
+        }))
         return;
-    }
     mainWindow()->ListPlayersFromFile(CurrentPlayer);
     accept();
 }

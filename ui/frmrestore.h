@@ -3,7 +3,7 @@
 
 #include "copies/backupstore.h"
 #include "playerfile/fieldranges.h"
-#include "ui/classicdialog.h"
+#include "ui/classic/classicdialog.h"
 #include "ui/ui_frmrestore.h"
 
 class Form1;

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/classicdialog.h"
+#include "ui/classic/classicdialog.h"
+
+#include <functional>
 
 class ClassicTextBox;
 class Form1;
+class Questions;
 namespace Ui {
 class Form3;
 }
@@ -22,6 +25,13 @@ protected:
     ::Form1 *mainWindow() const { return m_form1; }
 
     void cmdcancel_Click();
+
+    // Runs `write` (a submit of the main window's ChangeWriter) with its
+    // questions asked over this editor, and tells whether it wrote. A text
+    // the file cannot hold is refused before anything happens: the refusal
+    // is shown, nothing is written, and the editor stays open for the user
+    // to correct the text.
+    bool submitted(const std::function<bool(Questions &questions)> &write);
 
     // Shows the character map modally, owned by `mapOwner` (none when null),
     // with `scratchBox`, the one of its boxes the editor composes in, visible.

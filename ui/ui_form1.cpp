@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ui_form1.h"
 
-#include "ui/classiccontrols.h"
-#include "ui/fonts.h"
-#include "ui/twips.h"
+#include "ui/classic/classiccontrols.h"
+#include "ui/classic/fonts.h"
+#include "ui/classic/twips.h"
 
 #include <QWidget>
 

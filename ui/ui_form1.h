@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/classiclabel.h"
-#include "ui/classiclistbox.h"
+#include "ui/classic/classiclabel.h"
+#include "ui/classic/classiclistbox.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/classiclabel.h"
-#include "ui/classictextbox.h"
+#include "ui/classic/classiclabel.h"
+#include "ui/classic/classictextbox.h"
 
 #include <QPushButton>
 

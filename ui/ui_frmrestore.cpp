@@ -2,9 +2,9 @@
 #include "ui/ui_frmrestore.h"
 
 #include "playerfile/playerfile.h"
-#include "ui/classiccontrols.h"
-#include "ui/fonts.h"
-#include "ui/twips.h"
+#include "ui/classic/classiccontrols.h"
+#include "ui/classic/fonts.h"
+#include "ui/classic/twips.h"
 
 #include <QWidget>
 

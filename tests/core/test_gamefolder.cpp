@@ -19,6 +19,13 @@
 
 namespace {
 
+// The separator the system's paths are joined with, for the paths expected.
+#ifdef _WIN32
+constexpr const char *PathSeparator = "\\";
+#else
+constexpr const char *PathSeparator = "/";
+#endif
+
 std::string lower(std::string s)
 {
     for (auto &c : s)

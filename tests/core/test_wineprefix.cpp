@@ -3,7 +3,7 @@
 // reg.exe, the server stopped so that system.reg is written. Skipped where
 // Wine is not installed.
 #include "playerfile/codepage.h"
-#include "settings/wineregistry.h"
+#include "settings/wine/wineregistry.h"
 #include "tests/core/check.h"
 #include "tests/core/testfiles.h"
 

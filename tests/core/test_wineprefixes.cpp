@@ -2,8 +2,8 @@
 // The search through the Wine prefixes of the game launchers, on a made-up
 // home holding prefixes of each, with links, faults and an extra Steam
 // library outside the home.
-#include "settings/prefixcache.h"
-#include "settings/wineprefixes.h"
+#include "settings/wine/prefixcache.h"
+#include "settings/wine/wineprefixes.h"
 #include "tests/core/check.h"
 #include "tests/core/testfiles.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading Wine's system.reg and mapping its Windows paths into the prefix,
 // on registry files and dosdevices links made here.
-#include "settings/wineregistry.h"
+#include "settings/wine/wineregistry.h"
 #include "tests/core/check.h"
 #include "tests/core/testfiles.h"
 

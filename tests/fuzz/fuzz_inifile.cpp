@@ -6,8 +6,8 @@
 // as the editor does). A write the writer accepts must read back as Windows
 // reads it, and every other section and key must read as before; a write it
 // refuses must leave the file's bytes as they were.
-#include "settings/asciitext.h"
 #include "settings/inifile.h"
+#include "settings/wine/asciitext.h"
 #include "tests/fuzz/fuzztemp.h"
 
 #include <cstddef>

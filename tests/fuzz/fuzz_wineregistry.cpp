@@ -2,7 +2,7 @@
 // Wine's registry files as the game folder lookup reads them: any text must
 // parse without a crash or undefined behaviour, and a lookup in the result
 // must only ever give a text that one of the parsed values holds.
-#include "settings/wineregistry.h"
+#include "settings/wine/wineregistry.h"
 #include "tests/fuzz/fuzztemp.h"
 
 #include <cstddef>

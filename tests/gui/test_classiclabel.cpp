@@ -2,8 +2,8 @@
 // The classic label: access-key ampersands as shown on screen and as read by
 // assistive tools, the literal captions of player text, its colours (dimmed
 // when disabled), and its click rule for real mouse input.
-#include "ui/classiclabel.h"
-#include "ui/fonts.h"
+#include "ui/classic/classiclabel.h"
+#include "ui/classic/fonts.h"
 
 #include <QPainter>
 #include <QSignalSpy>

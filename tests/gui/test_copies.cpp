@@ -6,7 +6,7 @@
 #include "storage/fileerror.h"
 #include "tests/support/modal.h"
 #include "tests/support/probes.h"
-#include "tools/samplegame.h"
+#include "tests/support/samplegame.h"
 #include "ui/form2.h"
 #include "ui/frmname.h"
 #include "ui/frmrestore.h"

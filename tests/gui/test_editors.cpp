@@ -3,8 +3,8 @@
 // the main window's buttons, with the player file checked byte for byte.
 #include "tests/support/modal.h"
 #include "tests/support/probes.h"
-#include "tools/samplegame.h"
-#include "ui/fonts.h"
+#include "tests/support/samplegame.h"
+#include "ui/classic/fonts.h"
 #include "ui/form2.h"
 #include "ui/form3.h"
 #include "ui/frmname.h"

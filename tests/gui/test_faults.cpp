@@ -7,9 +7,9 @@
 #include "storage/fileerror.h"
 #include "tests/support/modal.h"
 #include "tests/support/probes.h"
-#include "tools/samplegame.h"
+#include "tests/support/samplegame.h"
 #include "ui/application.h"
-#include "ui/fonts.h"
+#include "ui/classic/fonts.h"
 #include "ui/form2.h"
 #include "ui/frmname.h"
 

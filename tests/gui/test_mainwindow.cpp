@@ -4,9 +4,9 @@
 #include "copies/backupstore.h"
 #include "storage/fileerror.h"
 #include "tests/support/probes.h"
-#include "tools/samplegame.h"
+#include "tests/support/samplegame.h"
 #include "ui/application.h"
-#include "ui/fonts.h"
+#include "ui/classic/fonts.h"
 
 #include <QDesktopServices>
 #include <QListWidget>

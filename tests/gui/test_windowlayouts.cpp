@@ -4,8 +4,8 @@
 // properties, the character grid, focus order, pointers and images.
 #include "playerfile/codepage.h"
 #include "tests/support/modal.h"
-#include "ui/classiclabel.h"
-#include "ui/fonts.h"
+#include "ui/classic/classiclabel.h"
+#include "ui/classic/fonts.h"
 #include "ui/ui_form1.h"
 #include "ui/ui_form2.h"
 #include "ui/ui_form3.h"

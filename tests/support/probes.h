@@ -4,8 +4,8 @@
 // What the window tests look at: the player file's bytes at its fields, and
 // the texts the main window shows.
 
-#include "tools/samplegame.h"
-#include "ui/classiclabel.h"
+#include "tests/support/samplegame.h"
+#include "ui/classic/classiclabel.h"
 #include "ui/form1.h"
 
 #include <QByteArray>

@@ -6,7 +6,9 @@
 
 // Names in settings files, Wine's registry and Windows paths are matched
 // without regard to the case of ASCII letters only: other bytes are compared
-// as they are, whatever code page they are in.
+// as they are, whatever code page they are in. Kept here, in the lowest
+// folder of the settings that matches such names, for the settings file and
+// the game's process above it too.
 
 inline char AsciiLower(char c)
 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/classiclabel.h"
+#include "ui/classic/classiclabel.h"
 
 #include <QCursor>
 #include <QMouseEvent>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/classiclistbox.h"
+#include "ui/classic/classiclistbox.h"
 
 #include <QMouseEvent>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The check whether the game runs: a made-up /proc, then a real process
 // named korvax.exe, seen while it runs and gone once it has ended.
-#include "settings/gameprocess.h"
+#include "copies/gameprocess.h"
 #include "tests/core/check.h"
 #include "tests/core/testfiles.h"
 

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/prefixcache.h"
+#include "settings/wine/prefixcache.h"
 
-#include "settings/fileio.h"
-#include "settings/wineregistry.h"
+#include "settings/wine/wineregistry.h"
 #include "storage/fileerror.h"
 #include "storage/wholefile.h"
 
@@ -115,15 +114,18 @@ std::optional<WineRegistryCache::Identity> WineRegistryCache::identityOf(const s
 // the number of App Paths values and the values.
 void WineRegistryCache::load()
 {
-    const auto text = ReadRegularFile(m_file, MaxCacheFileSize);
-    if (!text)
+    std::string text;
+    try {
+        text = ReadWholeFile(m_file, MaxCacheFileSize);
+    } catch (const FileError &) {
         return; // written once there is something to remember
-    if (!text->starts_with(std::string(Header) + "\n")) {
+    }
+    if (!text.starts_with(std::string(Header) + "\n")) {
         m_changed = true;
         return;
     }
     constexpr std::size_t Fixed = 7;
-    std::string_view rest = std::string_view(*text).substr(Header.size() + 1);
+    std::string_view rest = std::string_view(text).substr(Header.size() + 1);
     while (!rest.empty()) {
         const std::size_t newline = rest.find('\n');
         if (newline == std::string_view::npos)

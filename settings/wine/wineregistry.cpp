@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/wineregistry.h"
+#include "settings/wine/wineregistry.h"
 
 #include "playerfile/codepage.h"
-#include "settings/asciitext.h"
-#include "settings/fileio.h"
-#include "settings/gamefolder.h"
+#include "settings/wine/asciitext.h"
+#include "storage/wholefile.h"
 
 #include <algorithm>
 #include <charconv>
@@ -419,12 +418,10 @@ std::optional<std::vector<std::string>> ReadGameAppPaths(const std::string &regF
                                   fs::file_size(regFile, error) <= MaxWineRegistrySize && !error;
             return readable ? std::optional(std::vector<std::string>()) : std::nullopt;
         }
-        const auto text = ReadRegularFile(regFile, MaxWineRegistrySize);
-        if (!text)
-            return std::nullopt;
+        const std::string text = ReadWholeFile(regFile, MaxWineRegistrySize);
         // Only the two keys asked for keep their values, which spares
         // the start-up the values of every other key in the file.
-        const auto keys = ParseWineRegistry(*text, [](std::string_view path) {
+        const auto keys = ParseWineRegistry(text, [](std::string_view path) {
             return SameIgnoringAsciiCase(path, AppPathsKey) ||
                    SameIgnoringAsciiCase(path, wow64Key);
         });
@@ -448,11 +445,9 @@ std::optional<unsigned> ReadAnsiCodePage(const std::string &regFile)
     try {
         constexpr std::string_view CodePageKey =
             "System\\CurrentControlSet\\Control\\Nls\\CodePage";
-        const auto text = ReadRegularFile(regFile, MaxWineRegistrySize);
-        if (!text)
-            return std::nullopt;
+        const std::string text = ReadWholeFile(regFile, MaxWineRegistrySize);
         const auto keys = ParseWineRegistry(
-            *text, [&](std::string_view path) { return SameIgnoringAsciiCase(path, CodePageKey); });
+            text, [&](std::string_view path) { return SameIgnoringAsciiCase(path, CodePageKey); });
         const std::string value = FindWineRegistryString(keys, CodePageKey, "ACP").value_or("");
         unsigned codePage = 0;
         const auto [end, error] =

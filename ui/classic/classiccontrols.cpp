@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/classiccontrols.h"
+#include "ui/classic/classiccontrols.h"
 
-#include "ui/classiclabel.h"
-#include "ui/classiclistbox.h"
-#include "ui/classictextbox.h"
-#include "ui/devicepixelstyle.h"
-#include "ui/fonts.h"
+#include "ui/classic/classiclabel.h"
+#include "ui/classic/classiclistbox.h"
+#include "ui/classic/classictextbox.h"
+#include "ui/classic/devicepixelstyle.h"
+#include "ui/classic/fonts.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/wineprefixes.h"
+#include "settings/wine/wineprefixes.h"
 
-#include "settings/asciitext.h"
-#include "settings/fileio.h"
-#include "settings/prefixcache.h"
-#include "settings/wineregistry.h"
+#include "settings/wine/asciitext.h"
+#include "settings/wine/prefixcache.h"
+#include "settings/wine/wineregistry.h"
+#include "storage/fileerror.h"
+#include "storage/wholefile.h"
 
 #include <yaml-cpp/yaml.h>
 
@@ -32,7 +33,11 @@ std::string_view trimmed(std::string_view text)
 // would never end a read) or larger than any such list.
 std::string readListFile(const fs::path &file)
 {
-    return ReadRegularFile(file.string(), MaxListFileSize).value_or(std::string());
+    try {
+        return ReadWholeFile(file, MaxListFileSize);
+    } catch (const FileError &) {
+        return {};
+    }
 }
 
 // A file or folder as the system knows it, whatever path leads to it: two

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/classictextbox.h"
+#include "ui/classic/classictextbox.h"
 
 #include <QRegularExpression>
 

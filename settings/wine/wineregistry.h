@@ -17,6 +17,13 @@
 // above 127 as a \x escape, which is decoded here. Names are compared
 // without regard to the case of ASCII letters.
 
+// The game's App Paths registry key under HKEY_LOCAL_MACHINE, where its
+// installer records the game's folder as the value "Path": the Windows
+// build reads it from the system's registry, this file's readers from a
+// prefix's system.reg.
+inline constexpr const char *GameAppPathsKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvax.exe";
+
 struct WineRegistryValue
 {
     std::string name;                // "" for the default value (@)

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/gameprocess.h"
+#include "copies/gameprocess.h"
 
-#include "settings/asciitext.h"
-#include "settings/filedescriptor.h"
+#include "copies/filedescriptor.h"
+#include "settings/wine/asciitext.h"
 
 #ifdef _WIN32
 #include <windows.h>
 // After windows.h, which it needs.
 #include <tlhelp32.h>
+
+#include <array>
 #else
 #include <charconv>
 #include <memory>
@@ -55,6 +57,15 @@ private:
     HANDLE m_handle;
 };
 
+// A program's name in the ANSI code page, cut to the -A entry's MAX_PATH.
+std::array<char, MAX_PATH> ansiName(const wchar_t *name)
+{
+    std::array<char, MAX_PATH> ansi{};
+    WideCharToMultiByte(CP_ACP, 0, name, -1, ansi.data(), static_cast<int>(ansi.size() - 1),
+                        nullptr, nullptr);
+    return ansi;
+}
+
 } // namespace
 
 std::vector<std::uint32_t> GameProcessIds()
@@ -65,11 +76,14 @@ std::vector<std::uint32_t> GameProcessIds()
     const ProcessSnapshot snapshot;
     if (!snapshot.valid())
         return ids;
-    PROCESSENTRY32 entry{};
+    // The wide calls are named, whatever UNICODE says (Qt defines it for
+    // this library), and each name is put in the ANSI code page as the -A
+    // calls would give it.
+    PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
-        if (IsGameProgram(entry.szExeFile))
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (IsGameProgram(ansiName(entry.szExeFile).data()))
             ids.push_back(entry.th32ProcessID);
     }
     return ids;

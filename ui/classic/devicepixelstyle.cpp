@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/devicepixelstyle.h"
+#include "ui/classic/devicepixelstyle.h"
 
 #include <QApplication>
 #include <QImage>
