@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/virtualstore.h"
 
+#include "playerfile/playerfile.h"
+
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -66,7 +69,8 @@ VirtualStorePlayerFile(std::u16string_view gameFolder,
     // The first component is the drive.
     for (auto part = folder.begin() + 1; part != folder.end(); ++part)
         copy.append(u"\\").append(*part);
-    copy += u"\\kvxplr.sav";
+    copy += u'\\';
+    copy.append(std::begin(PlayerFileName), std::end(PlayerFileName) - 1); // without its zero
     if (!exists(copy))
         return std::nullopt;
     return copy;

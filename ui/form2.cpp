@@ -39,8 +39,7 @@ void Form2::fillBoxesFromFile()
 
 void Form2::txtmacro_Change(int index)
 {
-    ApplyLengthRule(txtmacro[static_cast<std::size_t>(index)],
-                    static_cast<int>(PlayerLayout::MacroMaxLength));
+    ApplyMacroLengthRule(txtmacro[static_cast<std::size_t>(index)]);
 }
 
 void Form2::cmdsave_Click()

@@ -39,12 +39,12 @@ void Form3::Label1_Click(int index)
 
 void Form3::tbname_Change()
 {
-    ApplyLengthRule(tbname, static_cast<int>(PlayerLayout::NameMaxLength));
+    ApplyNameLengthRule(tbname);
 }
 
 void Form3::tbmacro_Change()
 {
-    ApplyLengthRule(tbmacro, static_cast<int>(PlayerLayout::MacroMaxLength));
+    ApplyMacroLengthRule(tbmacro);
 }
 
 void Form3::Command1_Click()

@@ -25,7 +25,7 @@ frmname::frmname(::Form1 *owner) : PlayerEditor(owner)
 
 void frmname::txtname_Change()
 {
-    ApplyLengthRule(txtname, static_cast<int>(PlayerLayout::NameMaxLength));
+    ApplyNameLengthRule(txtname);
 }
 
 void frmname::cmdsave_Click()

@@ -44,17 +44,30 @@ std::int16_t SelectedSlotOrFirst(const QListWidget *list)
     return static_cast<std::int16_t>(row < 0 ? 0 : row);
 }
 
-void ApplyLengthRule(QLineEdit *box, int limit)
+namespace {
+
+void ApplyLengthRule(QLineEdit *box, std::size_t limit)
 {
     const QString text = box->text();
-    if (text.size() <= limit)
+    if (static_cast<std::size_t>(text.size()) <= limit)
         return;
     // The cut the file's write makes: before a pair of units that is one
     // character beyond U+FFFF, never between them.
-    const auto kept =
-        static_cast<int>(CutText(text.toStdU16String(), static_cast<std::size_t>(limit)).size());
+    const auto kept = static_cast<int>(CutText(text.toStdU16String(), limit).size());
     // setText raises the change again; that nested pass finds the text
     // within the limit and does nothing.
     box->setText(text.left(kept));
     box->setCursorPosition(kept);
+}
+
+} // namespace
+
+void ApplyNameLengthRule(QLineEdit *box)
+{
+    ApplyLengthRule(box, PlayerLayout::NameMaxLength);
+}
+
+void ApplyMacroLengthRule(QLineEdit *box)
+{
+    ApplyLengthRule(box, PlayerLayout::MacroMaxLength);
 }

@@ -30,11 +30,13 @@ QString SelectedText(const QListWidget *list);
 // The selected slot, with "nothing selected" meaning slot 0.
 std::int16_t SelectedSlotOrFirst(const QListWidget *list);
 
-// Holds a box to at most `limit` characters: a longer text is cut to its
-// first `limit` characters (one fewer when the cut would split a surrogate
-// pair) and the caret goes to the end; otherwise nothing happens, the caret
-// included. Call it on every change of the box's text.
-void ApplyLengthRule(QLineEdit *box, int limit);
+// Holds a name box to the 15 characters, or a macro box to the 40, that the
+// file's field keeps: a longer text is cut as the write cuts it (one fewer
+// when the cut would split a surrogate pair) and the caret goes to the end;
+// otherwise nothing happens, the caret included. Call it on every change of
+// the box's text.
+void ApplyNameLengthRule(QLineEdit *box);
+void ApplyMacroLengthRule(QLineEdit *box);
 
 // A path as Qt names the file.
 QString QtPathOf(const std::filesystem::path &path);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/wine/wineprefixes.h"
 
+#include "playerfile/playerfile.h"
 #include "settings/wine/asciitext.h"
 #include "settings/wine/prefixcache.h"
 #include "settings/wine/wineregistry.h"
@@ -245,7 +246,7 @@ namespace {
 bool holdsPlayerFile(const std::string &folder)
 {
     std::error_code error;
-    return fs::is_regular_file(fs::path(folder) / "kvxplr.sav", error);
+    return fs::is_regular_file(fs::path(folder) / PlayerFileName, error);
 }
 
 std::string folderIn(WineRegistryCache &cache, const std::string &prefix)

@@ -87,8 +87,11 @@ public:
     {
         return QDir::toNativeSeparators(m_dir.path()).toLocal8Bit().toStdString();
     }
-    QString installedFile() const { return m_dir.path() + QStringLiteral("/kvxplr.sav"); }
-    QString storeFile() const { return storeFolder() + QStringLiteral("/kvxplr.sav"); }
+    QString installedFile() const
+    {
+        return m_dir.path() + u'/' + QLatin1StringView(PlayerFileName);
+    }
+    QString storeFile() const { return storeFolder() + u'/' + QLatin1StringView(PlayerFileName); }
 
     // Puts `bytes` in the VirtualStore as the game's redirected writes would.
     bool writeStoreCopy(const QByteArray &bytes) const
