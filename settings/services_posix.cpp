@@ -40,11 +40,8 @@ void PlatformServices::writeProfileString(const std::filesystem::path &fileName,
     // The settings file's folder (the editor's own, in the user's folder)
     // may not be there yet. Where it cannot be made nothing is written, and
     // the next start asks for the game folder again.
-    try {
-        MakeFolders(fileName.parent_path());
-    } catch (const FileError &) {
+    if (!MakeFolderOf(fileName))
         return;
-    }
     IniWriteString(fileName, section, key, value);
 }
 

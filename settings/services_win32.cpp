@@ -6,7 +6,6 @@
 #include "settings/registry_win32.h"
 #include "settings/systemservices.h"
 #include "settings/wine/wineregistry.h"
-#include "storage/fileerror.h"
 #include "storage/wholefile.h"
 
 #include <knownfolders.h>
@@ -146,11 +145,8 @@ void PlatformServices::writeProfileString(const std::filesystem::path &fileName,
     // The settings file's folder (the editor's own, in the user's folder)
     // may not be there yet. Where it cannot be made nothing is written, and
     // the next start asks for the game folder again.
-    try {
-        MakeFolders(fileName.parent_path());
-    } catch (const FileError &) {
+    if (!MakeFolderOf(fileName))
         return;
-    }
     WritePrivateProfileStringW(WideOf(section).c_str(), WideOf(key).c_str(), WideOf(value).c_str(),
                                fileName.c_str());
 }

@@ -211,6 +211,16 @@ void MakeFolders(const fs::path &folder)
     }
 }
 
+bool MakeFolderOf(const fs::path &file) noexcept
+{
+    try {
+        MakeFolders(file.parent_path());
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
 std::string ReadWholeFile(const fs::path &path, std::uint64_t maxSize)
 {
     const RawFile file(path, RawFile::Mode::Read);

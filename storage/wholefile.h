@@ -19,6 +19,9 @@
 // Makes the folder and any folders above it that are missing, each flushed
 // in the folder that holds it, so that the new names survive a power cut.
 void MakeFolders(const std::filesystem::path &folder);
+// The same for the folder meant to hold `file`, for a file that may go
+// unwritten: false where a folder cannot be made, rather than an error.
+bool MakeFolderOf(const std::filesystem::path &file) noexcept;
 
 // The bytes of the regular file at `path`, all of them, as far as it reaches
 // when read (it may grow or shrink meanwhile). A file larger than maxSize
