@@ -6,6 +6,7 @@
 #include "settings/registry_win32.h"
 #include "settings/systemservices.h"
 #include "settings/wine/wineregistry.h"
+#include "storage/fileerror.h"
 #include "storage/wholefile.h"
 
 #include <knownfolders.h>
